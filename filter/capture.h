@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Per-mirror-window record, hung on the mirror through GWLP_USERDATA.
+struct MirrorContext {
+    HWND window = nullptr;
+    RECT source{0, 0, 0, 0};
+    int bufferWidth = 0;
+    int bufferHeight = 0;
+    HDC memoryDC = nullptr;
+    HBITMAP dibSection = nullptr;
+    HGDIOBJ previousBitmap = nullptr;
+    std::uint32_t* pixels = nullptr;
+    bool followsWindow = false;
+    HWND targetWindow = nullptr;
+    bool outline = true;
+    bool fallbackLogged = false;
+};
+
+inline constexpr int kMinCaptureSide = 8;
+inline constexpr COLORREF kOutlineColour = RGB(64, 68, 76);
+
+void ensureBackBuffer(MirrorContext& context, int width, int height);
+void releaseBackBuffer(MirrorContext& context);
+bool captureFrame(MirrorContext& context);
+void presentFrame(const MirrorContext& context, HDC dc);
+
+// Distance between sampled pixels of the usability test for n pixels.
+std::uint64_t usabilitySampleStep(std::uint64_t pixelCount);
+// True when a sampled pixel has any colour (the fourth byte is ignored).
+bool frameLooksUsable(const std::uint32_t* pixels, int width, int height);

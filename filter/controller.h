@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "settings/settings.h"
+
+inline constexpr UINT_PTR kPeekTimerId = 1;
+inline constexpr UINT kPeekDurationMs = 5000;
+
+// Probe record of regionTouchesMonitor.
+struct MonitorProbe {
+    const RECT* region = nullptr;
+    bool found = false;
+};
+
+BOOL CALLBACK regionTouchesMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM probe);
+
+void setFilterActive(AppState& state, bool on);
+void startFilter(AppState& state);
+void stopFilter(AppState& state);
+void restartFilter(AppState& state);
+void pauseFilterWindows(AppState& state, bool pause);
+void startPeek(AppState& state);
+void applySavedEnabled(AppState& state);
+void shutdownFilter(AppState& state);
+void toggleFilter(AppState& state);
+void useWholeScreen(AppState& state);
+void setFilterStyle(AppState& state, FilterStyle style);
+void setWindowTarget(AppState& state, HWND window, const std::wstring& title);
+void setRegion(AppState& state, const RECT& region);
+void setOutline(AppState& state, bool outline);
+void setHideOverlays(AppState& state, bool hideOverlays);
