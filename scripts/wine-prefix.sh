@@ -21,6 +21,7 @@ make_template() {
 
 clone() {
   local t="$1" p="$2"
+  mkdir -p "$(dirname "$t")"
   exec 9>"$t.lock"
   flock 9
   make_template "$t"

@@ -1,0 +1,185 @@
+#include "filter/windows.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "app/log.h"
+#include "filter/capture.h"
+
+#ifndef WDA_EXCLUDEFROMCAPTURE
+#define WDA_EXCLUDEFROMCAPTURE 0x00000011
+#endif
+
+namespace {
+
+constexpr UINT kShowFlags = SWP_SHOWWINDOW | SWP_NOACTIVATE;
+
+void registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
+}
+
+HWND createFilterWindow(const AppState& state, const wchar_t* className, const wchar_t* title, const RECT& rect) {
+    return CreateWindowExW(kFilterWindowExStyle, className, title, WS_POPUP, rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, state.instance,
+                           nullptr);
+}
+
+void showTopmost(HWND window, const RECT& rect) {
+    SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 kShowFlags);
+}
+
+void excludeFromCapture(HWND window) {
+    if (!SetWindowDisplayAffinity(window, WDA_EXCLUDEFROMCAPTURE)) logLine(logtext::affinityFailed);
+}
+
+void presentNow(const MirrorContext& context) {
+    if (HDC dc = GetDC(context.window)) {
+        presentFrame(context, dc);
+        ReleaseDC(context.window, dc);
+    }
+}
+
+// Creates, attaches, shows and starts one mirror; the state then owns it.
+bool putUpMirror(AppState& state, std::unique_ptr<MirrorContext> context, UINT periodMs) {
+    HWND window = createFilterWindow(state, kMirrorClass, kMirrorTitle, context->source);
+    if (!window) {
+        releaseBackBuffer(*context);
+        return false;
+    }
+    context->window = window;
+    MirrorContext* attached = context.release();
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(attached));
+    excludeFromCapture(window);
+    showTopmost(window, attached->source);
+    SetTimer(window, kMirrorTimerId, periodMs, nullptr);
+    state.mirrorWindows.push_back(window);
+    captureFrame(*attached);
+    presentNow(*attached);
+    return true;
+}
+
+MirrorContext* contextOf(HWND window) {
+    return reinterpret_cast<MirrorContext*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+}  // namespace
+
+void registerFilterWindowClasses(HINSTANCE instance) {
+    registerClass(instance, kMirrorClass, mirrorWindowProc);
+    registerClass(instance, kCoverClass, coverWindowProc);
+}
+
+RECT clipRect(const RECT& region, const RECT& bounds) {
+    RECT clipped{std::max(region.left, bounds.left), std::max(region.top, bounds.top),
+                 std::min(region.right, bounds.right), std::min(region.bottom, bounds.bottom)};
+    clipped.right = std::max(clipped.right, clipped.left);
+    clipped.bottom = std::max(clipped.bottom, clipped.top);
+    return clipped;
+}
+
+BOOL CALLBACK createAreaMirror(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    AppState& state = *reinterpret_cast<AppState*>(data);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    const RECT part = clipRect(state.region, info.rcMonitor);
+    if (part.right - part.left < kMinMonitorOverlap || part.bottom - part.top < kMinMonitorOverlap) return TRUE;
+
+    auto context = std::make_unique<MirrorContext>();
+    context->followsWindow = false;
+    context->source = part;
+    context->outline = state.outline;
+    putUpMirror(state, std::move(context), kAreaMirrorPeriodMs);
+    return TRUE;
+}
+
+bool createWindowMirror(AppState& state) {
+    RECT rect{};
+    GetWindowRect(state.targetWindow, &rect);
+    if (rect.right - rect.left < kMinMonitorOverlap || rect.bottom - rect.top < kMinMonitorOverlap) return false;
+
+    auto context = std::make_unique<MirrorContext>();
+    context->followsWindow = true;
+    context->targetWindow = state.targetWindow;
+    context->source = rect;
+    context->outline = state.outline;
+    return putUpMirror(state, std::move(context), kWindowMirrorPeriodMs);
+}
+
+void createCoverWindow(AppState& state) {
+    const RECT& region = state.region;
+    const POINT centre{(region.left + region.right) / 2, (region.top + region.bottom) / 2};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST), &info);
+    const RECT part = clipRect(region, info.rcMonitor);
+    if (part.right - part.left < kMinMonitorOverlap || part.bottom - part.top < kMinMonitorOverlap) return;
+
+    state.coverWindow = createFilterWindow(state, kCoverClass, kCoverTitle, part);
+    if (!state.coverWindow) return;
+    SetPropW(state.coverWindow, kOutlineProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(state.outline ? 1 : 0)));
+    showTopmost(state.coverWindow, part);
+}
+
+LRESULT CALLBACK mirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        if (const MirrorContext* context = contextOf(window)) presentFrame(*context, dc);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_NCHITTEST:
+        return HTTRANSPARENT;
+    case WM_TIMER:
+        if (MirrorContext* context = contextOf(window); context && captureFrame(*context)) presentNow(*context);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK coverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT client{};
+        GetClientRect(window, &client);
+        HBRUSH fill = CreateSolidBrush(kCoverFill);
+        FillRect(dc, &client, fill);
+        DeleteObject(fill);
+        if (GetPropW(window, kOutlineProperty)) {
+            HBRUSH frame = CreateSolidBrush(kCoverFrame);
+            FrameRect(dc, &client, frame);
+            DeleteObject(frame);
+        }
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_NCHITTEST:
+        return HTTRANSPARENT;
+    case WM_NCDESTROY:
+        RemovePropW(window, kOutlineProperty);
+        return DefWindowProcW(window, message, wParam, lParam);
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

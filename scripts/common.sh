@@ -1,0 +1,56 @@
+# Shared by run.sh, test.sh and bench.sh: build, Xvfb, Wine prefix and server.
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build/mingw"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+build_all() {
+  cmake --preset mingw -S "$root" >/dev/null
+  cmake --build "$build" -j 2
+}
+
+# Wine finds several monitors through this stand-in for libXinerama.
+build_fake_xinerama() {
+  mkdir -p "$build/xinerama"
+  gcc -shared -fPIC -O2 -Wl,-soname,libXinerama.so.1 -o "$build/xinerama/libXinerama.so.1" \
+      "$root/tests/support/fake_xinerama.c"
+  export LD_LIBRARY_PATH="$build/xinerama${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+}
+
+xvfb_pid=""
+# start_xvfb WIDTHxHEIGHT: a private X display; sets DISPLAY.
+start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 "${1}x24" -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 100); do
+    xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start" >&2
+  return 1
+}
+
+prefix=""
+# start_prefix NAME: a fresh prefix cloned from the build tree's template, and
+# one Wine server kept for the whole run (a cold server costs seconds per program).
+start_prefix() {
+  prefix="$build/wine/$1"
+  rm -rf "$prefix"
+  "$root/scripts/wine-prefix.sh" clone "$build/wine/template" "$prefix"
+  export WINEPREFIX="$prefix" CLEARPANE_WINEPREFIX="$prefix" CLEARPANE_DISPLAY="$DISPLAY"
+  wineserver -p
+  # The desktop process owns the tray; start it before anything measures windows.
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+cleanup() {
+  if [ -n "$prefix" ]; then
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    sleep 0.5
+    [ -n "${KEEP_PREFIX:-}" ] || rm -rf "$prefix"
+  fi
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
