@@ -1,0 +1,453 @@
+// Resources and imports of the built Clearpane.exe, read from the file
+// itself as Windows would: icon groups, version record, manifest, and the
+// DLLs the program needs at start.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr WORD kIdleIcon = 101;
+constexpr WORD kFilteredIcon = 102;
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+
+std::wstring programPath() {
+    wchar_t self[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self, n);
+    path.erase(path.find_last_of(L"\\/") + 1);
+    return path + L"Clearpane.exe";
+}
+
+// The program file opened for its resources only: nothing of it runs.
+class ProgramImage {
+public:
+    ProgramImage()
+        : module_(LoadLibraryExW(programPath().c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)),
+          openError_(module_ ? 0 : GetLastError()) {}
+    ~ProgramImage() {
+        if (module_) FreeLibrary(module_);
+    }
+    ProgramImage(const ProgramImage&) = delete;
+    ProgramImage& operator=(const ProgramImage&) = delete;
+
+    HMODULE get() const { return module_; }
+    DWORD openError() const { return openError_; }
+
+    std::vector<BYTE> resource(LPCWSTR type, LPCWSTR name) const {
+        HRSRC info = FindResourceW(module_, name, type);
+        if (!info) return {};
+        HGLOBAL loaded = LoadResource(module_, info);
+        const DWORD size = SizeofResource(module_, info);
+        const auto* bytes = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+        if (!bytes) return {};
+        return std::vector<BYTE>(bytes, bytes + size);
+    }
+
+private:
+    HMODULE module_;
+    DWORD openError_;
+};
+
+#pragma pack(push, 2)
+struct GroupIconHeader {
+    WORD reserved;
+    WORD type;
+    WORD count;
+};
+struct GroupIconEntry {
+    BYTE width;
+    BYTE height;
+    BYTE colorCount;
+    BYTE reserved;
+    WORD planes;
+    WORD bitCount;
+    DWORD bytesInRes;
+    WORD id;
+};
+#pragma pack(pop)
+static_assert(sizeof(GroupIconHeader) == 6 && sizeof(GroupIconEntry) == 14);
+
+std::vector<GroupIconEntry> groupEntries(const std::vector<BYTE>& group) {
+    if (group.size() < sizeof(GroupIconHeader)) return {};
+    GroupIconHeader header;
+    std::memcpy(&header, group.data(), sizeof header);
+    if (header.reserved != 0 || header.type != 1) return {};
+    if (group.size() < sizeof header + header.count * sizeof(GroupIconEntry)) return {};
+    std::vector<GroupIconEntry> entries(header.count);
+    std::memcpy(entries.data(), group.data() + sizeof header, header.count * sizeof(GroupIconEntry));
+    return entries;
+}
+
+uint32_t bigEndian32(const BYTE* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+// Draws the icon over a plain background and reads the pixels back, so
+// transparency shows as the background coming through.
+std::vector<Rgb> renderIcon(HICON icon, COLORREF background, int size) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<Rgb> pixels;
+    if (memory && bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        RECT all = {0, 0, size, size};
+        HBRUSH brush = CreateSolidBrush(background);
+        FillRect(memory, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(memory, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        const auto* p = static_cast<const BYTE*>(bits);
+        for (int i = 0; i < size * size; ++i)
+            pixels.push_back({p[4 * i + 2], p[4 * i + 1], p[4 * i]});
+        SelectObject(memory, old);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    return pixels;
+}
+
+::testing::AssertionResult looksLike(const std::vector<Rgb>& pixels, int size, int x, int y,
+                                     COLORREF expected, int tolerance = 24) {
+    if (pixels.size() != static_cast<size_t>(size * size))
+        return ::testing::AssertionFailure() << "icon was not rendered";
+    const Rgb& p = pixels[y * size + x];
+    const int r = GetRValue(expected), g = GetGValue(expected), b = GetBValue(expected);
+    if (std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
+        std::abs(p.b - b) <= tolerance)
+        return ::testing::AssertionSuccess();
+    char text[128];
+    std::snprintf(text, sizeof text, "pixel (%d,%d) is #%02X%02X%02X, expected about #%02X%02X%02X",
+                  x, y, p.r, p.g, p.b, r, g, b);
+    return ::testing::AssertionFailure() << text;
+}
+
+class Resources : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(image.get(), nullptr)
+            << "cannot open Clearpane.exe beside the tests, error " << image.openError();
+    }
+    ProgramImage image;
+};
+
+void checkIconGroup(const ProgramImage& image, WORD groupId) {
+    SCOPED_TRACE(::testing::Message() << "icon group " << groupId);
+    const auto group = image.resource(RT_GROUP_ICON, MAKEINTRESOURCEW(groupId));
+    ASSERT_FALSE(group.empty());
+    const auto entries = groupEntries(group);
+    ASSERT_EQ(entries.size(), std::size(kIconSizes));
+
+    std::vector<int> sizes;
+    for (const auto& entry : entries) {
+        const int side = entry.width == 0 ? 256 : entry.width;
+        SCOPED_TRACE(::testing::Message() << side << " px, image " << entry.id);
+        sizes.push_back(side);
+        EXPECT_EQ(entry.width, entry.height);
+        EXPECT_EQ(entry.bitCount, 32);
+        EXPECT_EQ(entry.planes, 1);
+
+        const auto png = image.resource(RT_ICON, MAKEINTRESOURCEW(entry.id));
+        ASSERT_GE(png.size(), 33u);
+        EXPECT_EQ(entry.bytesInRes, png.size());
+        static const BYTE signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+        ASSERT_EQ(std::memcmp(png.data(), signature, 8), 0) << "image is not stored as PNG";
+        ASSERT_EQ(std::memcmp(png.data() + 12, "IHDR", 4), 0);
+        EXPECT_EQ(bigEndian32(png.data() + 16), static_cast<uint32_t>(side));
+        EXPECT_EQ(bigEndian32(png.data() + 20), static_cast<uint32_t>(side));
+        EXPECT_EQ(png[24], 8) << "bit depth";
+        EXPECT_EQ(png[25], 6) << "colour type (6 is RGBA)";
+    }
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_TRUE(std::equal(sizes.begin(), sizes.end(), std::begin(kIconSizes), std::end(kIconSizes)));
+}
+
+TEST_F(Resources, IdleIconGroupHoldsSixPngImages) { checkIconGroup(image, kIdleIcon); }
+
+TEST_F(Resources, FilteredIconGroupHoldsSixPngImages) { checkIconGroup(image, kFilteredIcon); }
+
+TEST_F(Resources, IconsLoadAtTraySizes) {
+    for (WORD id : {kIdleIcon, kFilteredIcon}) {
+        for (int size : {16, 32}) {
+            SCOPED_TRACE(::testing::Message() << "icon " << id << " at " << size << " px");
+            HICON icon = static_cast<HICON>(
+                LoadImageW(image.get(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+            ASSERT_NE(icon, nullptr) << "error " << GetLastError();
+            ICONINFO info = {};
+            ASSERT_TRUE(GetIconInfo(icon, &info));
+            BITMAP bitmap = {};
+            EXPECT_TRUE(GetObjectW(info.hbmColor, sizeof bitmap, &bitmap));
+            EXPECT_EQ(bitmap.bmWidth, size);
+            EXPECT_EQ(bitmap.bmHeight, size);
+            if (info.hbmColor) DeleteObject(info.hbmColor);
+            if (info.hbmMask) DeleteObject(info.hbmMask);
+            DestroyIcon(icon);
+        }
+    }
+}
+
+TEST_F(Resources, IdleAndFilteredImagesDiffer) {
+    const auto idle = groupEntries(image.resource(RT_GROUP_ICON, MAKEINTRESOURCEW(kIdleIcon)));
+    const auto filtered = groupEntries(image.resource(RT_GROUP_ICON, MAKEINTRESOURCEW(kFilteredIcon)));
+    ASSERT_EQ(idle.size(), filtered.size());
+    for (size_t i = 0; i < idle.size(); ++i) {
+        EXPECT_NE(idle[i].id, filtered[i].id);
+        const bool same = image.resource(RT_ICON, MAKEINTRESOURCEW(idle[i].id)) ==
+                          image.resource(RT_ICON, MAKEINTRESOURCEW(filtered[i].id));
+        EXPECT_FALSE(same) << "image " << i << " is the same in both groups";
+    }
+}
+
+TEST_F(Resources, LargeIconsShowTheDrawing) {
+    constexpr int size = 256;
+    constexpr COLORREF tile = RGB(0x0D, 0x14, 0x1D);
+    constexpr COLORREF disc = RGB(0x3F, 0x22, 0x2D);
+    constexpr COLORREF squiggle = RGB(0xF8, 0xF4, 0xED);
+    constexpr COLORREF stroke = RGB(0xF2, 0x50, 0x62);
+    constexpr COLORREF crossStroke = RGB(0xEC, 0x37, 0x50);
+    constexpr COLORREF green = RGB(0, 255, 0);
+    constexpr COLORREF blue = RGB(0, 0, 255);
+
+    for (WORD id : {kIdleIcon, kFilteredIcon}) {
+        SCOPED_TRACE(::testing::Message() << "icon " << id);
+        HICON icon = static_cast<HICON>(
+            LoadImageW(image.get(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        ASSERT_NE(icon, nullptr);
+        const auto onGreen = renderIcon(icon, green, size);
+        const auto onBlue = renderIcon(icon, blue, size);
+        DestroyIcon(icon);
+
+        // Rounded tile: the corners let the background through.
+        for (auto [x, y] : {std::pair{0, 0}, {size - 1, 0}, {0, size - 1}, {size - 1, size - 1}}) {
+            EXPECT_TRUE(looksLike(onGreen, size, x, y, green, 2));
+            EXPECT_TRUE(looksLike(onBlue, size, x, y, blue, 2));
+        }
+        for (const auto* pixels : {&onGreen, &onBlue}) {
+            EXPECT_TRUE(looksLike(*pixels, size, 12, 128, tile));
+            EXPECT_TRUE(looksLike(*pixels, size, 128, 12, tile));
+            EXPECT_TRUE(looksLike(*pixels, size, 128, 60, disc));
+            EXPECT_TRUE(looksLike(*pixels, size, 128, 205, disc));
+            EXPECT_TRUE(looksLike(*pixels, size, 34, 150, squiggle));
+            EXPECT_TRUE(looksLike(*pixels, size, 80, 80, stroke));
+            EXPECT_TRUE(looksLike(*pixels, size, 176, 176, stroke));
+            // Upper right to lower left: only the filtered icon has the second stroke.
+            const COLORREF crossing = id == kFilteredIcon ? crossStroke : disc;
+            EXPECT_TRUE(looksLike(*pixels, size, 176, 80, crossing, 16));
+            EXPECT_TRUE(looksLike(*pixels, size, 80, 176, crossing, 16));
+        }
+    }
+}
+
+std::wstring versionString(const std::vector<BYTE>& record, const wchar_t* name) {
+    std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(record.data(), path.c_str(), &value, &length) || !value) return L"<missing>";
+    std::wstring text(static_cast<const wchar_t*>(value), length);
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    return text;
+}
+
+TEST_F(Resources, VersionRecord) {
+    const std::wstring path = programPath();
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> record(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, record.data()));
+
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(record.data(), L"\\", &value, &length));
+    ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+    EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS_NT_WINDOWS32));
+    EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask & VS_FF_DEBUG, 0u);
+
+    ASSERT_TRUE(VerQueryValueW(record.data(), L"\\VarFileInfo\\Translation", &value, &length));
+    ASSERT_EQ(length, 4u);
+    const auto* translation = static_cast<const WORD*>(value);
+    EXPECT_EQ(translation[0], 0x0409);
+    EXPECT_EQ(translation[1], 1200);
+
+    EXPECT_EQ(versionString(record, L"CompanyName"), L"Orrinvale");
+    EXPECT_EQ(versionString(record, L"FileDescription"),
+              L"Clearpane - a live view of your screen with annotation layers filtered out");
+    EXPECT_EQ(versionString(record, L"FileVersion"), L"1.0.0.0");
+    EXPECT_EQ(versionString(record, L"InternalName"), L"Clearpane");
+    EXPECT_EQ(versionString(record, L"LegalCopyright"), L"Copyright (C) 2026 Orrinvale");
+    EXPECT_EQ(versionString(record, L"OriginalFilename"), L"Clearpane.exe");
+    EXPECT_EQ(versionString(record, L"ProductName"), L"Clearpane");
+    EXPECT_EQ(versionString(record, L"ProductVersion"), L"1.0.0.0");
+}
+
+BOOL CALLBACK collectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names) {
+    reinterpret_cast<std::vector<ULONG_PTR>*>(names)->push_back(reinterpret_cast<ULONG_PTR>(name));
+    return TRUE;
+}
+
+BOOL CALLBACK collectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
+    reinterpret_cast<std::vector<WORD>*>(languages)->push_back(language);
+    return TRUE;
+}
+
+TEST_F(Resources, ManifestAsksForPerMonitorAwarenessAsInvoker) {
+    // A second manifest (the toolchain's default one) would make the loader's
+    // pick depend on the language: ours must be the only one.
+    std::vector<ULONG_PTR> names;
+    EnumResourceNamesW(image.get(), RT_MANIFEST, collectName, reinterpret_cast<LONG_PTR>(&names));
+    EXPECT_EQ(names, std::vector<ULONG_PTR>{1});
+    std::vector<WORD> languages;
+    EnumResourceLanguagesW(image.get(), RT_MANIFEST, MAKEINTRESOURCEW(1), collectLanguage,
+                           reinterpret_cast<LONG_PTR>(&languages));
+    EXPECT_EQ(languages.size(), 1u);
+
+    const auto bytes = image.resource(RT_MANIFEST, MAKEINTRESOURCEW(1));
+    ASSERT_FALSE(bytes.empty());
+    const std::string text(bytes.begin(), bytes.end());
+    for (const char* expected : {
+             "type=\"win32\"",
+             "version=\"1.0.0.0\"",
+             "processorArchitecture=\"*\"",
+             "level=\"asInvoker\"",
+             "uiAccess=\"false\"",
+             "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",
+             "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+             "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+             "PerMonitorV2, PerMonitor</dpiAwareness>",
+             "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+             "true</longPathAware>",
+         }) {
+        EXPECT_NE(text.find(expected), std::string::npos) << "manifest lacks " << expected;
+    }
+}
+
+// Names of the DLLs in the import and delay-import tables of a PE file.
+std::vector<std::string> importedDlls(const std::vector<char>& file, WORD* machine, WORD* subsystem) {
+    std::vector<std::string> names;
+    auto at = [&](size_t offset, size_t size) -> const char* {
+        return offset + size <= file.size() ? file.data() + offset : nullptr;
+    };
+    IMAGE_DOS_HEADER dos;
+    if (!at(0, sizeof dos)) return names;
+    std::memcpy(&dos, file.data(), sizeof dos);
+    if (dos.e_magic != IMAGE_DOS_SIGNATURE) return names;
+    IMAGE_NT_HEADERS64 nt;
+    const char* ntBytes = at(dos.e_lfanew, sizeof nt);
+    if (!ntBytes) return names;
+    std::memcpy(&nt, ntBytes, sizeof nt);
+    if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+        return names;
+    *machine = nt.FileHeader.Machine;
+    *subsystem = nt.OptionalHeader.Subsystem;
+
+    const size_t sectionsOffset = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
+                                  nt.FileHeader.SizeOfOptionalHeader;
+    std::vector<IMAGE_SECTION_HEADER> sections(nt.FileHeader.NumberOfSections);
+    const char* sectionBytes = at(sectionsOffset, sections.size() * sizeof(IMAGE_SECTION_HEADER));
+    if (!sectionBytes) return names;
+    std::memcpy(sections.data(), sectionBytes, sections.size() * sizeof(IMAGE_SECTION_HEADER));
+    auto fileOffset = [&](DWORD rva) -> size_t {
+        for (const auto& s : sections) {
+            const DWORD extent = std::max(s.Misc.VirtualSize, s.SizeOfRawData);
+            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + extent)
+                return rva - s.VirtualAddress + s.PointerToRawData;
+        }
+        return SIZE_MAX;
+    };
+    auto nameAt = [&](DWORD rva) {
+        const size_t offset = fileOffset(rva);
+        std::string name;
+        for (size_t i = offset; i < file.size() && file[i] != '\0'; ++i) name += file[i];
+        return name;
+    };
+
+    const auto& directories = nt.OptionalHeader.DataDirectory;
+    const IMAGE_DATA_DIRECTORY imports = directories[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress != 0) {
+        for (size_t offset = fileOffset(imports.VirtualAddress);; offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+            IMAGE_IMPORT_DESCRIPTOR descriptor;
+            const char* bytes = at(offset, sizeof descriptor);
+            if (!bytes) break;
+            std::memcpy(&descriptor, bytes, sizeof descriptor);
+            if (descriptor.Name == 0) break;
+            names.push_back(nameAt(descriptor.Name));
+        }
+    }
+    const IMAGE_DATA_DIRECTORY delayed = directories[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT];
+    if (delayed.VirtualAddress != 0) {
+        for (size_t offset = fileOffset(delayed.VirtualAddress);; offset += sizeof(IMAGE_DELAYLOAD_DESCRIPTOR)) {
+            IMAGE_DELAYLOAD_DESCRIPTOR descriptor;
+            const char* bytes = at(offset, sizeof descriptor);
+            if (!bytes) break;
+            std::memcpy(&descriptor, bytes, sizeof descriptor);
+            if (descriptor.DllNameRVA == 0) break;
+            names.push_back(nameAt(descriptor.DllNameRVA));
+        }
+    }
+    return names;
+}
+
+std::string lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+TEST_F(Resources, ProgramImportsOnlySystemDlls) {
+    std::ifstream in(programPath().c_str(), std::ios::binary);
+    ASSERT_TRUE(in);
+    const std::vector<char> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    WORD machine = 0, subsystem = 0;
+    const auto dlls = importedDlls(file, &machine, &subsystem);
+    EXPECT_EQ(machine, IMAGE_FILE_MACHINE_AMD64);
+    EXPECT_EQ(subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    ASSERT_FALSE(dlls.empty());
+
+    static const char* const systemDlls[] = {"kernel32.dll", "user32.dll",   "gdi32.dll", "msimg32.dll",
+                                             "shell32.dll",  "advapi32.dll", "msvcrt.dll"};
+    for (const auto& dll : dlls) {
+        const std::string name = lower(dll);
+        EXPECT_NE(name.rfind("libstdc++", 0), 0u) << dll;
+        EXPECT_NE(name.rfind("libgcc", 0), 0u) << dll;
+        EXPECT_NE(name.rfind("libwinpthread", 0), 0u) << dll;
+        const bool system = std::find_if(std::begin(systemDlls), std::end(systemDlls), [&](const char* s) {
+                                return name == s;
+                            }) != std::end(systemDlls) ||
+                            name.rfind("api-ms-win-", 0) == 0;
+        EXPECT_TRUE(system) << dll << " is not a Windows system DLL";
+    }
+}
+
+}  // namespace
