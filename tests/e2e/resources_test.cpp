@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -358,7 +360,7 @@ TEST_F(Resources, ManifestAsksForPerMonitorAwarenessAsInvoker) {
 std::vector<std::string> importedDlls(const std::vector<char>& file, WORD* machine, WORD* subsystem) {
     std::vector<std::string> names;
     auto at = [&](size_t offset, size_t size) -> const char* {
-        return offset + size <= file.size() ? file.data() + offset : nullptr;
+        return offset <= file.size() && size <= file.size() - offset ? file.data() + offset : nullptr;
     };
     IMAGE_DOS_HEADER dos;
     if (!at(0, sizeof dos)) return names;
