@@ -5,8 +5,13 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 build_all() {
-  cmake --preset mingw -S "$root" >/dev/null
-  cmake --build "$build" -j 2
+  mkdir -p "$root/build"
+  # One build at a time in this tree, even when several runs start together.
+  (
+    flock 8
+    cmake --preset mingw -S "$root" >/dev/null
+    cmake --build "$build" -j 2
+  ) 8>"$root/build/.build.lock"
 }
 
 # Wine finds several monitors through this stand-in for libXinerama.
@@ -42,8 +47,30 @@ start_prefix() {
   "$root/scripts/wine-prefix.sh" clone "$build/wine/template" "$prefix"
   export WINEPREFIX="$prefix" CLEARPANE_WINEPREFIX="$prefix" CLEARPANE_DISPLAY="$DISPLAY"
   wineserver -p
-  # The desktop process owns the tray; start it before anything measures windows.
-  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+# x11_setting NAME VALUE: a Wine X11 driver setting in the current prefix.
+x11_setting() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
+}
+
+# Settings for a display with no window manager; with heads, Wine takes the
+# monitor layout from the stand-in Xinerama (primary is the second head).
+prepare_virtual_display() {
+  x11_setting Managed N
+  if [ -n "${CLEARPANE_HEADS:-}" ]; then
+    x11_setting UseXRandR N
+    x11_setting PrimaryMonitor 1
+  fi
+  # The settings are read when the server starts.
+  wineserver -k; sleep 0.3; wineserver -p
+  warm_up
+}
+
+# Wine's own background processes start with the first program and keep the
+# pipes they inherit open; start them here so no test's output pipe is held.
+warm_up() {
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 cleanup() {

@@ -11,6 +11,7 @@ export CLEARPANE_HEADS="1280x1024+0+0,1920x1080+1280+0"
 trap cleanup EXIT
 start_xvfb 3200x1080
 start_prefix "test-$$"
+prepare_virtual_display
 cd "$build"
 status=0
 ctest --output-on-failure --timeout 120 "$@" || status=$?

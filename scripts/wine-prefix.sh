@@ -11,10 +11,6 @@ make_template() {
   rm -rf "$t"; mkdir -p "$t"
   # No display needed to boot a prefix, and it is faster without one.
   env -u DISPLAY WINEPREFIX="$t" wineboot -i >/dev/null 2>&1 || true
-  # Without a window manager, managed windows cost seconds to hide.
-  env -u DISPLAY WINEPREFIX="$t" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  env -u DISPLAY WINEPREFIX="$t" wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
-  env -u DISPLAY WINEPREFIX="$t" wine reg add 'HKCU\Software\Wine\X11 Driver' /v PrimaryMonitor /t REG_SZ /d 1 /f >/dev/null 2>&1
   WINEPREFIX="$t" wineserver -w
   touch "$t/.clearpane-ready"
 }
