@@ -9,6 +9,7 @@ build_fake_xinerama
 # Two monitors: a 1280x1024 one left of the 1920x1080 primary.
 export CLEARPANE_HEADS="1280x1024+0+0,1920x1080+1280+0"
 trap cleanup EXIT
+trap "exit 130" INT TERM
 start_xvfb 3200x1080
 start_prefix "test-$$"
 prepare_virtual_display
