@@ -1,0 +1,296 @@
+#pragma once
+// Shared by the filter engine's tests: helper windows of this process that
+// paint known colours, screen read-back, window census, and a hidden main
+// window for the controller. Header-only so that no build file changes.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/shell.h"
+#include "filter/capture.h"
+#include "filter/controller.h"
+#include "filter/windows.h"
+#include "settings/settings.h"
+
+namespace fx {
+
+// A rectangle that compares and prints, for readable expectations.
+struct Box {
+    LONG left, top, right, bottom;
+    bool operator==(const Box& other) const {
+        return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
+    }
+    bool operator<(const Box& other) const {
+        return std::array<LONG, 4>{left, top, right, bottom} <
+               std::array<LONG, 4>{other.left, other.top, other.right, other.bottom};
+    }
+};
+inline void PrintTo(const Box& b, std::ostream* out) {
+    *out << "(" << b.left << "," << b.top << ")-(" << b.right << "," << b.bottom << ")";
+}
+inline Box box(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+inline Box windowBox(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return box(r);
+}
+
+// Colour of a 32-bit DIB pixel (blue, green, red, ignored byte).
+inline COLORREF colourOf(std::uint32_t pixel) {
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+inline std::uint32_t pixelOf(COLORREF colour) {
+    return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) |
+           (static_cast<std::uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
+}
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+inline void PrintTo(const Rgb& c, std::ostream* out) { *out << "RGB(" << c.r << "," << c.g << "," << c.b << ")"; }
+inline Rgb rgb(COLORREF c) { return {GetRValue(c), GetGValue(c), GetBValue(c)}; }
+
+inline COLORREF bufferPixel(const MirrorContext& context, int x, int y) {
+    return colourOf(context.pixels[static_cast<size_t>(y) * context.bufferWidth + x]);
+}
+
+// A copy of part of the screen, taken the way a capture would see it.
+struct ScreenGrab {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    COLORREF at(int x, int y) const { return colourOf(pixels[static_cast<size_t>(y) * width + x]); }
+};
+
+inline ScreenGrab grabScreen(const RECT& area) {
+    ScreenGrab grab;
+    grab.width = area.right - area.left;
+    grab.height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = grab.width;
+    info.bmiHeader.biHeight = -grab.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, grab.width, grab.height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
+    GdiFlush();
+    const auto* first = static_cast<const std::uint32_t*>(bits);
+    grab.pixels.assign(first, first + static_cast<size_t>(grab.width) * grab.height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return grab;
+}
+
+inline COLORREF screenPixel(int x, int y) {
+    const RECT one{x, y, x + 1, y + 1};
+    return grabScreen(one).at(0, 0);
+}
+
+// Top-level windows of a process with the given class (visible ones only
+// unless told otherwise).
+inline std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processId = GetCurrentProcessId(),
+                                        bool visibleOnly = true) {
+    struct Query {
+        const wchar_t* className;
+        DWORD processId;
+        bool visibleOnly;
+        std::vector<HWND> found;
+    } query{className, processId, visibleOnly, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& q = *reinterpret_cast<Query*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != q.processId) return TRUE;
+            if (q.visibleOnly && !IsWindowVisible(window)) return TRUE;
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (lstrcmpW(name, q.className) == 0) q.found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+inline std::vector<Box> sortedBoxes(const std::vector<HWND>& windows) {
+    std::vector<Box> boxes;
+    for (HWND w : windows) boxes.push_back(windowBox(w));
+    std::sort(boxes.begin(), boxes.end());
+    return boxes;
+}
+
+inline MirrorContext* contextOf(HWND mirror) {
+    return reinterpret_cast<MirrorContext*>(GetWindowLongPtrW(mirror, GWLP_USERDATA));
+}
+
+// A top-most popup of this process that paints four quadrants: one set of
+// colours on the screen (WM_PAINT) and another when asked to print itself
+// (WM_PRINTCLIENT, which is what PrintWindow of an own window sends under
+// Wine). With printing off it draws nothing there, leaving the black fill.
+class PatternWindow {
+public:
+    using Quads = std::array<COLORREF, 4>;  // top-left, top-right, bottom-left, bottom-right
+
+    PatternWindow(const RECT& rect, const Quads& onScreen, const Quads& whenPrinted, bool printRenders = true)
+        : screen_(onScreen), print_(whenPrinted), printRenders_(printRenders) {
+        registerOnce();
+        window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"pattern", WS_POPUP,
+                                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowPos(window_, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        UpdateWindow(window_);
+    }
+    ~PatternWindow() { destroy(); }
+    PatternWindow(const PatternWindow&) = delete;
+    PatternWindow& operator=(const PatternWindow&) = delete;
+
+    HWND get() const { return window_; }
+    Box bounds() const { return windowBox(window_); }
+    void setPrintRenders(bool on) { printRenders_ = on; }
+    void repaint(const Quads& onScreen) {
+        screen_ = onScreen;
+        InvalidateRect(window_, nullptr, FALSE);
+        UpdateWindow(window_);
+    }
+    void destroy() {
+        if (!window_) return;
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+        window_ = nullptr;
+    }
+    int printCount() const { return printCount_; }
+
+    // Centre of a quadrant in screen coordinates.
+    POINT quadrantCentre(int quadrant) const {
+        const Box b = bounds();
+        const LONG w = b.right - b.left, h = b.bottom - b.top;
+        return {b.left + (quadrant % 2 ? 3 * w / 4 : w / 4), b.top + (quadrant / 2 ? 3 * h / 4 : h / 4)};
+    }
+
+private:
+    static constexpr wchar_t kClass[] = L"ClearpaneTestPattern";
+
+    static void registerOnce() {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = procedure;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kClass;
+        RegisterClassExW(&wc);  // fails harmlessly when already registered
+    }
+
+    static void paintQuadrants(HWND window, HDC dc, const Quads& colours) {
+        RECT client{};
+        GetClientRect(window, &client);
+        const LONG midX = client.right / 2, midY = client.bottom / 2;
+        const RECT parts[4] = {{0, 0, midX, midY},
+                               {midX, 0, client.right, midY},
+                               {0, midY, midX, client.bottom},
+                               {midX, midY, client.right, client.bottom}};
+        for (int i = 0; i < 4; ++i) {
+            HBRUSH brush = CreateSolidBrush(colours[i]);
+            FillRect(dc, &parts[i], brush);
+            DeleteObject(brush);
+        }
+    }
+
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<PatternWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        switch (message) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            if (self) paintQuadrants(window, dc, self->screen_);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            if (self) {
+                ++self->printCount_;
+                if (self->printRenders_) paintQuadrants(window, reinterpret_cast<HDC>(wParam), self->print_);
+            }
+            return 0;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+    }
+
+    HWND window_ = nullptr;
+    Quads screen_;
+    Quads print_;
+    bool printRenders_;
+    int printCount_ = 0;
+};
+
+inline PatternWindow::Quads solid(COLORREF c) { return {c, c, c, c}; }
+
+// True once every quadrant of the window shows its colour on the screen.
+inline bool showsOnScreen(const PatternWindow& window, const PatternWindow::Quads& colours) {
+    for (int q = 0; q < 4; ++q) {
+        const POINT p = window.quadrantCentre(q);
+        if (screenPixel(p.x, p.y) != colours[q]) return false;
+    }
+    return true;
+}
+
+// A hidden stand-in for the program's main window, owner of the peek timer.
+// With mainWindowProc it answers WM_TIMER as the real one does; before it is
+// destroyed its procedure is swapped out, so that WM_DESTROY does not run
+// the program's shutdown path or post WM_QUIT into the test's thread.
+class HiddenMainWindow {
+public:
+    explicit HiddenMainWindow(WNDPROC procedure) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ClearpaneTestMain";
+        RegisterClassExW(&wc);
+        window_ = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Clearpane test main", WS_POPUP, 0, 0, 0, 0,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+    }
+    ~HiddenMainWindow() {
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
+        KillTimer(window_, kPeekTimerId);
+        DestroyWindow(window_);
+    }
+    HiddenMainWindow(const HiddenMainWindow&) = delete;
+    HiddenMainWindow& operator=(const HiddenMainWindow&) = delete;
+    HWND get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+// Takes the filter down and returns the state to its initial values.
+inline void resetFilterState(AppState& state) {
+    stopFilter(state);
+    if (state.mainWindow) KillTimer(state.mainWindow, kPeekTimerId);
+    state = AppState{};
+}
+
+inline RECT rect(LONG left, LONG top, LONG right, LONG bottom) { return RECT{left, top, right, bottom}; }
+
+}  // namespace fx
