@@ -1,0 +1,121 @@
+// The real Clearpane.exe brings back the filter that was on when it last
+// saved: an area mirror or a cover at the stored region, never the
+// one-window mirror, whose target is not remembered.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/log.h"
+#include "e2e/e2e_support.h"
+#include "filter/windows.h"
+#include "settings/settings.h"
+#include "support/test_env.h"
+#include "support/wait.h"
+
+namespace {
+
+constexpr LONG kLeft = 100, kTop = 100, kRight = 500, kBottom = 400;
+
+class FilterE2E : public testing::Test {
+protected:
+    void SetUp() override {
+        testenv::clearSettingsKey();
+        ASSERT_TRUE(waitUntil([] { return FindWindowW(L"CP_Main", nullptr) == nullptr; }, 10000))
+            << "a Clearpane from an earlier test still runs";
+        appData_ = testenv::temporaryDirectory(L"clearpane-e2e-filter");
+    }
+
+    void TearDown() override {
+        program_.stop();
+        EXPECT_TRUE(program_.waitForExit().has_value()) << "Clearpane did not exit";
+        testenv::clearSettingsKey();
+        testenv::removeTree(appData_);
+    }
+
+    void storeSettings(DWORD style) {
+        testenv::writeDword(kValueStyle, style);
+        testenv::writeDword(kValueEnabled, 1);
+        testenv::writeDword(kValueHasRegion, 1);
+        testenv::writeDword(kValueRegionLeft, kLeft);
+        testenv::writeDword(kValueRegionTop, kTop);
+        testenv::writeDword(kValueRegionRight, kRight);
+        testenv::writeDword(kValueRegionBottom, kBottom);
+    }
+
+    void startProgram() {
+        ASSERT_TRUE(program_.start({appData_, L""})) << "CreateProcessW failed: " << GetLastError();
+        ASSERT_TRUE(program_.waitUntilStarted(logPath()));
+    }
+
+    std::vector<HWND> windowsOfClass(const wchar_t* name) const {
+        std::vector<HWND> found;
+        for (HWND window : program_.windows()) {
+            if (IsWindowVisible(window) && e2e::windowClass(window) == name) found.push_back(window);
+        }
+        return found;
+    }
+
+    size_t logCount(const wchar_t* line) const {
+        const std::string wanted = testenv::narrow(line);
+        size_t count = 0;
+        for (const auto& message : e2e::logMessages(logPath())) count += message == wanted ? 1 : 0;
+        return count;
+    }
+
+    std::wstring logPath() const { return e2e::logPathUnder(appData_); }
+
+    e2e::Program program_;
+    std::wstring appData_;
+};
+
+bool hasRect(HWND window, LONG left, LONG top, LONG right, LONG bottom) {
+    RECT r{};
+    return GetWindowRect(window, &r) && r.left == left && r.top == top && r.right == right && r.bottom == bottom;
+}
+
+TEST_F(FilterE2E, SavedAreaFilterComesBackAsAMirrorAtTheRegion) {
+    storeSettings(0);
+    startProgram();
+    std::vector<HWND> mirrors;
+    ASSERT_TRUE(waitUntil([&] { return !(mirrors = windowsOfClass(kMirrorClass)).empty(); }, 10000))
+        << "no CP_Mirror window appeared";
+    ASSERT_EQ(mirrors.size(), 1u);
+    EXPECT_TRUE(hasRect(mirrors[0], kLeft, kTop, kRight, kBottom));
+    EXPECT_EQ(e2e::windowText(mirrors[0]), L"Clearpane mirror");
+    EXPECT_TRUE(windowsOfClass(kCoverClass).empty());
+    EXPECT_TRUE(waitUntil([&] { return logCount(logtext::areaMirrorPresented) >= 1; }, 5000))
+        << ::testing::PrintToString(e2e::logMessages(logPath()));
+    EXPECT_EQ(testenv::readDword(kValueEnabled), 1u);
+}
+
+TEST_F(FilterE2E, SavedCoverComesBackAsACoverWithoutMirrorLines) {
+    storeSettings(2);
+    startProgram();
+    std::vector<HWND> covers;
+    ASSERT_TRUE(waitUntil([&] { return !(covers = windowsOfClass(kCoverClass)).empty(); }, 10000))
+        << "no CP_Solid window appeared";
+    ASSERT_EQ(covers.size(), 1u);
+    EXPECT_TRUE(hasRect(covers[0], kLeft, kTop, kRight, kBottom));
+    EXPECT_EQ(e2e::windowText(covers[0]), L"Clearpane cover");
+    EXPECT_TRUE(windowsOfClass(kMirrorClass).empty());
+    EXPECT_EQ(logCount(logtext::areaMirrorPresented), 0u);
+    EXPECT_EQ(logCount(logtext::windowMirrorShown), 0u);
+}
+
+TEST_F(FilterE2E, SavedOneWindowFilterNeverStartsByItself) {
+    storeSettings(1);
+    startProgram();
+    // Start-up has run past applySavedEnabled: nothing was made, nothing saved.
+    EXPECT_TRUE(windowsOfClass(kMirrorClass).empty());
+    EXPECT_TRUE(windowsOfClass(kCoverClass).empty());
+    EXPECT_EQ(testenv::readDword(kValueEnabled), 1u);
+    EXPECT_EQ(testenv::readDword(kValueStyle), 1u);
+    EXPECT_EQ(logCount(logtext::windowModeNoTarget), 0u);
+    EXPECT_EQ(logCount(logtext::windowMirrorTargetGone), 0u);
+}
+
+}  // namespace
