@@ -1,0 +1,343 @@
+// Cost of one mirror frame (captureFrame + presentFrame) beside the bare
+// platform calls it is made of, measured in the same run on the same sizes,
+// and the process's GDI objects and memory after many frames.
+//
+// Usage: clearpane_bench [frames-for-the-leak-check]   (default 10000)
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "filter/capture.h"
+
+#ifndef PW_RENDERFULLCONTENT
+#define PW_RENDERFULLCONTENT 0x00000002
+#endif
+
+namespace {
+
+double ticksPerMs = 0;
+
+double nowMs() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / ticksPerMs;
+}
+
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+// Median time of one call, after a few calls to warm caches and the X server.
+double medianMs(int frames, const std::function<void()>& frame) {
+    for (int i = 0; i < 3; ++i) frame();
+    GdiFlush();
+    std::vector<double> times;
+    times.reserve(frames);
+    for (int i = 0; i < frames; ++i) {
+        const double start = nowMs();
+        frame();
+        GdiFlush();
+        times.push_back(nowMs() - start);
+        if (i % 16 == 0) pumpMessages();
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// A 32-bit top-down DIB section in a memory DC, as the mirror holds it.
+struct Dib {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    void* bits = nullptr;
+    Dib(int width, int height) {
+        HDC screen = GetDC(nullptr);
+        dc = CreateCompatibleDC(screen);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        previous = SelectObject(dc, bitmap);
+        ReleaseDC(nullptr, screen);
+    }
+    ~Dib() {
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+};
+
+// Target of the one-window path: draws itself in WM_PRINTCLIENT, as an own
+// window must for PrintWindow under Wine.
+LRESULT CALLBACK targetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        ValidateRect(window, nullptr);
+        return 0;
+    case WM_PRINTCLIENT: {
+        RECT client{};
+        GetClientRect(window, &client);
+        const LONG midX = client.right / 2;
+        RECT left{0, 0, midX, client.bottom}, right{midX, 0, client.right, client.bottom};
+        FillRect(reinterpret_cast<HDC>(wParam), &left, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        FillRect(reinterpret_cast<HDC>(wParam), &right, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        return 0;
+    }
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK blankProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ERASEBKGND) return 1;
+    if (message == WM_PAINT) {
+        ValidateRect(window, nullptr);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND makeWindow(const wchar_t* className, int x, int y, int width, int height) {
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, className, L"bench", WS_POPUP,
+                                  x, y, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    pumpMessages();
+    return window;
+}
+
+void registerClasses() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpfnWndProc = targetProc;
+    wc.lpszClassName = L"BenchTarget";
+    RegisterClassExW(&wc);
+    wc.lpfnWndProc = blankProc;
+    wc.lpszClassName = L"BenchBlank";
+    RegisterClassExW(&wc);
+}
+
+// The mirror's timer path: capture, then present through GetDC.
+void mirrorPresent(const MirrorContext& context) {
+    HDC dc = GetDC(context.window);
+    presentFrame(context, dc);
+    ReleaseDC(context.window, dc);
+}
+
+struct Row {
+    double capture, present, bareCapture, barePresent, copy;
+};
+
+void printRow(const char* label, const Row& r) {
+    std::printf("%-22s %9.3f %9.3f %9.3f %9.3f %9.3f %7.2f\n", label, r.capture, r.present, r.bareCapture,
+                r.barePresent, r.copy, (r.capture + r.present) / (r.bareCapture + r.barePresent));
+}
+
+Row measureArea(int width, int height, int frames) {
+    Row row{};
+    HWND window = makeWindow(L"BenchBlank", 0, 0, width, height);
+    MirrorContext context;
+    context.window = window;
+    context.source = RECT{0, 0, width, height};
+    context.outline = true;
+    row.capture = medianMs(frames, [&] { captureFrame(context); });
+    row.present = medianMs(frames, [&] { mirrorPresent(context); });
+
+    Dib dib(width, height);
+    row.bareCapture = medianMs(frames, [&] {
+        HDC screen = GetDC(nullptr);
+        BitBlt(dib.dc, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+        ReleaseDC(nullptr, screen);
+    });
+    row.barePresent = medianMs(frames, [&] {
+        HDC dc = GetDC(window);
+        SetStretchBltMode(dc, HALFTONE);
+        StretchBlt(dc, 0, 0, width, height, dib.dc, 0, 0, width, height, SRCCOPY);
+        ReleaseDC(window, dc);
+    });
+    std::vector<std::uint8_t> bytes(static_cast<size_t>(width) * height * 4);
+    row.copy = medianMs(frames, [&] { std::memcpy(bytes.data(), dib.bits, bytes.size()); });
+
+    releaseBackBuffer(context);
+    DestroyWindow(window);
+    pumpMessages();
+    return row;
+}
+
+Row measureOneWindow(int width, int height, int frames) {
+    Row row{};
+    HWND target = makeWindow(L"BenchTarget", 0, 0, width, height);
+    HWND window = makeWindow(L"BenchBlank", 0, 0, width, height);
+    MirrorContext context;
+    context.window = window;
+    context.followsWindow = true;
+    context.targetWindow = target;
+    GetWindowRect(target, &context.source);
+    context.outline = true;
+    row.capture = medianMs(frames, [&] { captureFrame(context); });
+    row.present = medianMs(frames, [&] { mirrorPresent(context); });
+
+    Dib dib(width, height);
+    row.bareCapture = medianMs(frames, [&] { PrintWindow(target, dib.dc, PW_RENDERFULLCONTENT); });
+    row.barePresent = medianMs(frames, [&] {
+        HDC dc = GetDC(window);
+        BitBlt(dc, 0, 0, width, height, dib.dc, 0, 0, SRCCOPY);
+        ReleaseDC(window, dc);
+    });
+    std::vector<std::uint8_t> bytes(static_cast<size_t>(width) * height * 4);
+    row.copy = medianMs(frames, [&] { std::memcpy(bytes.data(), dib.bits, bytes.size()); });
+
+    releaseBackBuffer(context);
+    DestroyWindow(window);
+    DestroyWindow(target);
+    pumpMessages();
+    return row;
+}
+
+// Live GDI objects of this process. GetGuiResources answers 0 under Wine;
+// there a handle whose high word is 0 matches the live object in that slot
+// of the handle table whatever its generation, so probing every slot counts
+// the objects.
+struct GdiCount {
+    DWORD value;
+    const char* method;
+};
+
+GdiCount liveGdiObjects() {
+    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (reported != 0) return {reported, "GetGuiResources"};
+    DWORD live = 0;
+    for (std::uintptr_t slot = 1; slot < 0x10000 + 32; ++slot) {
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
+    }
+    return {live, "handle-table probe"};
+}
+
+struct Memory {
+    double privateMb, workingSetMb;
+};
+
+// Committed private memory by walking the address space: Wine reports a
+// PrivateUsage of 0, so the counter is used only where it says something.
+double committedPrivateMb() {
+    std::uint64_t total = 0;
+    MEMORY_BASIC_INFORMATION info{};
+    for (const char* address = nullptr;
+         VirtualQuery(address, &info, sizeof info) == sizeof info;
+         address = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+        if (info.RegionSize == 0) break;
+    }
+    return total / 1048576.0;
+}
+
+Memory memoryNow() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    const double privateMb = counters.PrivateUsage != 0 ? counters.PrivateUsage / 1048576.0 : committedPrivateMb();
+    return {privateMb, counters.WorkingSetSize / 1048576.0};
+}
+
+// Whether the census sees objects come and go: 100 brushes made and freed.
+bool censusWorks() {
+    const DWORD before = liveGdiObjects().value;
+    std::vector<HBRUSH> brushes;
+    for (int i = 0; i < 100; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
+    const DWORD during = liveGdiObjects().value;
+    for (HBRUSH b : brushes) DeleteObject(b);
+    const DWORD after = liveGdiObjects().value;
+    std::printf("census check: %lu objects, %lu with 100 more brushes, %lu after deleting them\n",
+                static_cast<unsigned long>(before), static_cast<unsigned long>(during),
+                static_cast<unsigned long>(after));
+    return during == before + 100 && after == before;
+}
+
+// Mirror frames as the timers make them: an area mirror and a one-window
+// mirror, each capture + present, with the area's size changing now and then
+// so that the buffer is also re-created.
+void leakCheck(int totalFrames) {
+    HWND areaWindow = makeWindow(L"BenchBlank", 0, 0, 648, 480);
+    HWND target = makeWindow(L"BenchTarget", 700, 0, 320, 240);
+    HWND windowMirror = makeWindow(L"BenchBlank", 700, 0, 320, 240);
+    MirrorContext area;
+    area.window = areaWindow;
+    area.source = RECT{0, 0, 640, 480};
+    MirrorContext one;
+    one.window = windowMirror;
+    one.followsWindow = true;
+    one.targetWindow = target;
+    GetWindowRect(target, &one.source);
+
+    std::printf("\n%-14s %12s %14s %14s\n", "after frames", "GDI objects", "private MB", "working set MB");
+    int done = 0;
+    for (const int checkpoint : {100, totalFrames}) {
+        for (; done < checkpoint; ++done) {
+            area.source.right = (done / 250) % 2 ? 648 : 640;
+            if (captureFrame(area)) mirrorPresent(area);
+            if (captureFrame(one)) mirrorPresent(one);
+            if (done % 16 == 0) pumpMessages();
+        }
+        GdiFlush();
+        const GdiCount gdi = liveGdiObjects();
+        const Memory memory = memoryNow();
+        std::printf("%-14d %12lu %14.1f %14.1f   (%s)\n", checkpoint, static_cast<unsigned long>(gdi.value),
+                    memory.privateMb, memory.workingSetMb, gdi.method);
+    }
+    releaseBackBuffer(area);
+    releaseBackBuffer(one);
+    DestroyWindow(windowMirror);
+    DestroyWindow(target);
+    DestroyWindow(areaWindow);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    ticksPerMs = static_cast<double>(frequency.QuadPart) / 1000.0;
+    const int leakFrames = argc > 1 ? std::max(100, std::atoi(argv[1])) : 10000;
+    registerClasses();
+
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    std::printf("primary screen %dx%d; medians in ms per frame\n\n", screenWidth, screenHeight);
+    std::printf("%-22s %9s %9s %9s %9s %9s %7s\n", "area mirror", "capture", "present", "BitBlt", "blit 1:1",
+                "memcpy", "ratio");
+    struct Size {
+        int width, height, frames;
+    };
+    for (const Size size : {Size{640, 480, 200}, Size{1920, 1080, 100}, Size{3840, 2160, 30}}) {
+        char label[32];
+        std::snprintf(label, sizeof label, "%dx%d", size.width, size.height);
+        if (size.width > screenWidth || size.height > screenHeight) {
+            std::printf("%-22s skipped: larger than the screen\n", label);
+            continue;
+        }
+        printRow(label, measureArea(size.width, size.height, size.frames));
+    }
+    std::printf("\n%-22s %9s %9s %9s %9s %9s %7s\n", "one-window mirror", "capture", "present", "PrintWin",
+                "blit 1:1", "memcpy", "ratio");
+    printRow("1920x1080", measureOneWindow(1920, 1080, 100));
+    std::printf("\nratio = (mirror capture + present) / (bare capture + bare present)\n");
+
+    std::printf("\n");
+    if (!censusWorks()) std::printf("warning: the GDI census does not follow created and deleted objects\n");
+    leakCheck(leakFrames);
+    return 0;
+}
