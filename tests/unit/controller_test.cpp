@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/log.h"
@@ -489,7 +490,18 @@ TEST_F(ControllerStart, MirrorOfAnotherProgramsWindowShowsTheScreenPixelsThere) 
     const RECT place{300, 250, 800, 650};
     SetWindowPos(notepad.window(), HWND_TOPMOST, place.left, place.top, 500, 400, SWP_SHOWWINDOW);
     ASSERT_TRUE(waitUntil([&] { return fx::windowBox(notepad.window()) == fx::box(place); }, 5000));
-    ASSERT_TRUE(waitUntil([&] { return fx::screenPixel(550, 450) != RGB(0, 0, 0); }, 5000));
+    // Notepad lays itself out again after the move: wait until its picture
+    // has stayed the same for a while.
+    std::vector<std::uint32_t> last;
+    int unchanged = 0;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            fx::ScreenGrab now = fx::grabScreen(place);
+            unchanged = now.pixels == last ? unchanged + 1 : 0;
+            last = std::move(now.pixels);
+            return unchanged >= 15 && fx::screenPixel(550, 450) != RGB(0, 0, 0);
+        },
+        8000));
 
     setFilterStyle(appState, FilterStyle::OneWindow);
     setWindowTarget(appState, notepad.window(), L"Untitled - Notepad");
