@@ -450,7 +450,7 @@ TEST_F(ControllerStart, OneWindowStyleWhileOnWithoutTargetKeepsTheFilterOnWithNo
     EXPECT_EQ(testenv::countLogMessage(kTargetGoneLine), 2u);
 }
 
-// A program of its own process: PrintWindow draws nothing for it under Wine.
+// A window of another process: PrintWindow draws nothing for it under Wine.
 class Notepad {
 public:
     Notepad() {
