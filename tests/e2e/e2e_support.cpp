@@ -1,0 +1,222 @@
+#include "e2e/e2e_support.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "support/test_env.h"
+#include "support/wait.h"
+
+namespace e2e {
+namespace {
+
+bool sameName(const std::wstring& entry, const wchar_t* name) {
+    const size_t length = wcslen(name);
+    return entry.size() > length && entry[length] == L'=' &&
+           CompareStringOrdinal(entry.c_str(), static_cast<int>(length), name, static_cast<int>(length), TRUE) ==
+               CSTR_EQUAL;
+}
+
+// This process's environment without LOCALAPPDATA, plus the wanted value.
+std::vector<wchar_t> environmentBlock(const std::optional<std::wstring>& localAppData) {
+    std::vector<std::wstring> entries;
+    if (wchar_t* strings = GetEnvironmentStringsW()) {
+        for (const wchar_t* p = strings; *p; p += wcslen(p) + 1) {
+            std::wstring entry = p;
+            if (!sameName(entry, L"LOCALAPPDATA")) entries.push_back(entry);
+        }
+        FreeEnvironmentStringsW(strings);
+    }
+    if (localAppData) entries.push_back(L"LOCALAPPDATA=" + *localAppData);
+
+    std::vector<wchar_t> block;
+    for (const auto& entry : entries) {
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back(L'\0');
+    }
+    block.push_back(L'\0');
+    return block;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId) search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::wstring programPath() {
+    wchar_t self[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self, length);
+    path.erase(path.find_last_of(L"\\/") + 1);
+    return path + L"Clearpane.exe";
+}
+
+Program::~Program() {
+    stop();
+    if (process_) CloseHandle(process_);
+}
+
+bool Program::start(const StartOptions& options) {
+    if (process_) return false;
+    logPath_ = options.logPath;
+    logSizeAtStart_ = logSize(logPath_);
+    std::wstring commandLine = L"\"" + programPath() + L"\"";
+    std::vector<wchar_t> environment = environmentBlock(options.localAppData);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(programPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                        options.currentDirectory.empty() ? nullptr : options.currentDirectory.c_str(), &startup,
+                        &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    return true;
+}
+
+testing::AssertionResult Program::waitUntilStarted(DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    auto left = [&] { return static_cast<DWORD>(std::max<LONGLONG>(0, deadline - GetTickCount64())); };
+    auto failure = [&](const std::string& what) {
+        auto result = testing::AssertionFailure() << what;
+        if (!running()) result << "; the process has ended";
+        if (HWND box = findMessageBox(L"Clearpane")) {
+            result << "; it shows a box: " << testenv::narrow(messageBoxText(box));
+        }
+        return result;
+    };
+    if (!waitUntil([&] { return mainWindow() != nullptr; }, left())) return failure("no CP_Main window");
+
+    // Mark (for a new file) and "[YYYY-MM-DD HH:MM:SS] started\r\n".
+    const ULONGLONG expected = logSizeAtStart_ + (logSizeAtStart_ == 0 ? 3 : 0) + 31;
+    if (!waitUntil([&] { return logSize(logPath_) >= expected; }, left())) {
+        return failure("the log did not grow by a \"started\" line: " + std::to_string(logSize(logPath_)) +
+                       " bytes of " + std::to_string(expected) + " in " + testenv::narrow(logPath_));
+    }
+    // Start-up pumps no messages between the "started" line and the end of
+    // the hot keys, so an answer means they are registered.
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(mainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, left(), &result)) {
+        return failure("the main window does not answer");
+    }
+    return testing::AssertionSuccess();
+}
+
+testing::AssertionResult Program::waitUntilStarted(const std::wstring& logPath, DWORD timeoutMs) {
+    if (logPath_ != logPath) {
+        logPath_ = logPath;
+        logSizeAtStart_ = 0;
+    }
+    return waitUntilStarted(timeoutMs);
+}
+
+bool Program::running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> Program::waitForExit(DWORD timeoutMs) {
+    if (!process_) return std::nullopt;
+    if (!waitUntil([&] { return !running(); }, timeoutMs)) return std::nullopt;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_, &code)) return std::nullopt;
+    return code;
+}
+
+void Program::stop() {
+    if (!running()) return;
+    for (HWND window : windows()) {
+        const std::wstring name = windowClass(window);
+        if (name == L"CP_Main" || name == L"#32770") PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    if (!waitForExit(5000)) {
+        TerminateProcess(process_, 99);
+        WaitForSingleObject(process_, 5000);
+    }
+}
+
+HWND Program::mainWindow() const {
+    for (HWND window : windows()) {
+        if (windowClass(window) == L"CP_Main" && windowText(window) == L"Clearpane") return window;
+    }
+    return nullptr;
+}
+
+std::vector<HWND> Program::windows() const {
+    WindowSearch search{processId_, {}};
+    if (processId_) EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Program::findMessageBox(const std::wstring& caption) const {
+    for (HWND window : windows()) {
+        if (windowClass(window) == L"#32770" && windowText(window) == caption) return window;
+    }
+    return nullptr;
+}
+
+std::wstring windowClass(HWND window) {
+    wchar_t name[256] = {};
+    const int length = GetClassNameW(window, name, 256);
+    return std::wstring(name, length > 0 ? length : 0);
+}
+
+std::wstring windowText(HWND window) {
+    wchar_t text[512] = {};
+    const int length = GetWindowTextW(window, text, 512);
+    return std::wstring(text, length > 0 ? length : 0);
+}
+
+std::wstring messageBoxText(HWND box) {
+    wchar_t text[1024] = {};
+    const UINT length = GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    return std::wstring(text, length);
+}
+
+void pressOk(HWND box) { SendMessageW(box, WM_COMMAND, IDOK, 0); }
+
+bool trayIconExists(HWND owner, UINT id) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = id;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+ULONGLONG logSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::wstring logPathUnder(const std::wstring& base) { return base + L"\\Clearpane\\clearpane.log"; }
+
+std::vector<std::string> logMessages(const std::wstring& logPath) {
+    std::string bytes = testenv::readFileBytes(logPath);
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
+    std::vector<std::string> messages;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string line = bytes.substr(start, end - start);
+        // "[YYYY-MM-DD HH:MM:SS] " is 22 characters.
+        messages.push_back(line.size() >= 22 ? line.substr(22) : line);
+        start = end + 2;
+    }
+    return messages;
+}
+
+}  // namespace e2e

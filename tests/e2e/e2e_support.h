@@ -1,0 +1,97 @@
+#pragma once
+
+// Starting the built Clearpane.exe and watching it from outside: its
+// windows, message boxes, exit code and log file.
+//
+// The program opens its log without sharing for each line, so a test that
+// opens the log while the program writes makes that line fail and vanish.
+// Poll with logSize (which opens nothing) and read the log only when the
+// program writes no more: after waitUntilStarted with the filter off, or
+// after it has ended.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Clearpane.exe in the folder of this test executable.
+std::wstring programPath();
+
+struct StartOptions {
+    // LOCALAPPDATA as the program sees it; nullopt removes the variable.
+    std::optional<std::wstring> localAppData;
+    // The program's current directory; empty keeps the test's own.
+    std::wstring currentDirectory;
+    // The log the program should write; waitUntilStarted watches it.
+    std::wstring logPath = {};
+};
+
+// One started Clearpane.exe. The destructor ends it if it still runs.
+class Program {
+public:
+    Program() = default;
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // CreateProcessW with a copy of this process's environment changed as
+    // the options ask. False when the process could not be created.
+    bool start(const StartOptions& options);
+
+    // Waits until the program has its CP_Main window, its log has grown by
+    // a "started" line (taken to be the first line of the run), and the
+    // window has answered a sent message: start-up has then run past the
+    // hot keys.
+    testing::AssertionResult waitUntilStarted(DWORD timeoutMs = 15000);
+    // The same for a log named here instead of in the options; it must be
+    // one that did not exist when the program was started.
+    testing::AssertionResult waitUntilStarted(const std::wstring& logPath, DWORD timeoutMs = 15000);
+
+    bool running() const;
+    // The exit code once the process has ended, nullopt on time-out.
+    std::optional<DWORD> waitForExit(DWORD timeoutMs = 10000);
+
+    // Posts WM_CLOSE to the main window and to any message box of the
+    // process, waits, and terminates the process as a last resort.
+    void stop();
+
+    DWORD processId() const { return processId_; }
+    // The process's CP_Main window titled "Clearpane", or null.
+    HWND mainWindow() const;
+    // Top-level windows of the process, hidden ones included.
+    std::vector<HWND> windows() const;
+    // A dialog-class window (a message box) of the process with this caption.
+    HWND findMessageBox(const std::wstring& caption) const;
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    std::wstring logPath_;
+    ULONGLONG logSizeAtStart_ = 0;
+};
+
+std::wstring windowClass(HWND window);
+std::wstring windowText(HWND window);
+
+// The text of a message box (its static control 0xFFFF).
+std::wstring messageBoxText(HWND box);
+// Answers a message box with OK.
+void pressOk(HWND box);
+
+// True while the notification area holds icon `id` of `owner`: a NIM_MODIFY
+// that changes nothing succeeds only for an icon that exists.
+bool trayIconExists(HWND owner, UINT id);
+
+// Size of a file in bytes (0 when it is missing), read without opening it.
+ULONGLONG logSize(const std::wstring& path);
+
+// base + "\Clearpane\clearpane.log".
+std::wstring logPathUnder(const std::wstring& base);
+// The log's lines without mark, stamps and CR LF. Opens the file: see above.
+std::vector<std::string> logMessages(const std::wstring& logPath);
+
+}  // namespace e2e
