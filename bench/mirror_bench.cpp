@@ -35,21 +35,29 @@ void pumpMessages() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
-// Median time of one call, after a few calls to warm caches and the X server.
-double medianMs(int frames, const std::function<void()>& frame) {
-    for (int i = 0; i < 3; ++i) frame();
+// Median time of one call of each function. The calls take turns, round
+// after round, so that a noisy spell of the machine weighs on all alike.
+std::vector<double> medianMs(int frames, const std::vector<std::function<void()>>& calls) {
+    for (int i = 0; i < 3; ++i) {
+        for (const auto& call : calls) call();
+    }
     GdiFlush();
-    std::vector<double> times;
-    times.reserve(frames);
+    std::vector<std::vector<double>> times(calls.size());
     for (int i = 0; i < frames; ++i) {
-        const double start = nowMs();
-        frame();
-        GdiFlush();
-        times.push_back(nowMs() - start);
+        for (size_t c = 0; c < calls.size(); ++c) {
+            const double start = nowMs();
+            calls[c]();
+            GdiFlush();
+            times[c].push_back(nowMs() - start);
+        }
         if (i % 16 == 0) pumpMessages();
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    std::vector<double> medians;
+    for (auto& series : times) {
+        std::sort(series.begin(), series.end());
+        medians.push_back(series[series.size() / 2]);
+    }
+    return medians;
 }
 
 // A 32-bit top-down DIB section in a memory DC, as the mirror holds it.
@@ -154,23 +162,25 @@ Row measureArea(int width, int height, int frames) {
     context.window = window;
     context.source = RECT{0, 0, width, height};
     context.outline = true;
-    row.capture = medianMs(frames, [&] { captureFrame(context); });
-    row.present = medianMs(frames, [&] { mirrorPresent(context); });
-
     Dib dib(width, height);
-    row.bareCapture = medianMs(frames, [&] {
-        HDC screen = GetDC(nullptr);
-        BitBlt(dib.dc, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
-        ReleaseDC(nullptr, screen);
-    });
-    row.barePresent = medianMs(frames, [&] {
-        HDC dc = GetDC(window);
-        SetStretchBltMode(dc, HALFTONE);
-        StretchBlt(dc, 0, 0, width, height, dib.dc, 0, 0, width, height, SRCCOPY);
-        ReleaseDC(window, dc);
-    });
     std::vector<std::uint8_t> bytes(static_cast<size_t>(width) * height * 4);
-    row.copy = medianMs(frames, [&] { std::memcpy(bytes.data(), dib.bits, bytes.size()); });
+    const auto medians = medianMs(frames, {
+        [&] { captureFrame(context); },
+        [&] { mirrorPresent(context); },
+        [&] {
+            HDC screen = GetDC(nullptr);
+            BitBlt(dib.dc, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+            ReleaseDC(nullptr, screen);
+        },
+        [&] {
+            HDC dc = GetDC(window);
+            SetStretchBltMode(dc, HALFTONE);
+            StretchBlt(dc, 0, 0, width, height, dib.dc, 0, 0, width, height, SRCCOPY);
+            ReleaseDC(window, dc);
+        },
+        [&] { std::memcpy(bytes.data(), dib.bits, bytes.size()); },
+    });
+    row = Row{medians[0], medians[1], medians[2], medians[3], medians[4]};
 
     releaseBackBuffer(context);
     DestroyWindow(window);
@@ -188,18 +198,20 @@ Row measureOneWindow(int width, int height, int frames) {
     context.targetWindow = target;
     GetWindowRect(target, &context.source);
     context.outline = true;
-    row.capture = medianMs(frames, [&] { captureFrame(context); });
-    row.present = medianMs(frames, [&] { mirrorPresent(context); });
-
     Dib dib(width, height);
-    row.bareCapture = medianMs(frames, [&] { PrintWindow(target, dib.dc, PW_RENDERFULLCONTENT); });
-    row.barePresent = medianMs(frames, [&] {
-        HDC dc = GetDC(window);
-        BitBlt(dc, 0, 0, width, height, dib.dc, 0, 0, SRCCOPY);
-        ReleaseDC(window, dc);
-    });
     std::vector<std::uint8_t> bytes(static_cast<size_t>(width) * height * 4);
-    row.copy = medianMs(frames, [&] { std::memcpy(bytes.data(), dib.bits, bytes.size()); });
+    const auto medians = medianMs(frames, {
+        [&] { captureFrame(context); },
+        [&] { mirrorPresent(context); },
+        [&] { PrintWindow(target, dib.dc, PW_RENDERFULLCONTENT); },
+        [&] {
+            HDC dc = GetDC(window);
+            BitBlt(dc, 0, 0, width, height, dib.dc, 0, 0, SRCCOPY);
+            ReleaseDC(window, dc);
+        },
+        [&] { std::memcpy(bytes.data(), dib.bits, bytes.size()); },
+    });
+    row = Row{medians[0], medians[1], medians[2], medians[3], medians[4]};
 
     releaseBackBuffer(context);
     DestroyWindow(window);
