@@ -26,21 +26,21 @@ int XineramaIsActive(void *display) {
 }
 
 XineramaScreenInfo *XineramaQueryScreens(void *display, int *count) {
-    const char *spec = getenv("CLEARPANE_HEADS");
+    const char *layout = getenv("CLEARPANE_HEADS");
     XineramaScreenInfo *heads = calloc(16, sizeof *heads);
     int n = 0;
     (void)display;
-    while (heads && spec && *spec && n < 16) {
+    while (heads && layout && *layout && n < 16) {
         int w, h, x, y, used = 0;
-        if (sscanf(spec, "%dx%d+%d+%d%n", &w, &h, &x, &y, &used) != 4) break;
+        if (sscanf(layout, "%dx%d+%d+%d%n", &w, &h, &x, &y, &used) != 4) break;
         heads[n].screen_number = n;
         heads[n].x_org = (short)x;
         heads[n].y_org = (short)y;
         heads[n].width = (short)w;
         heads[n].height = (short)h;
         n++;
-        spec += used;
-        if (*spec == ',') spec++;
+        layout += used;
+        if (*layout == ',') layout++;
     }
     *count = n;
     return heads;
