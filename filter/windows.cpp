@@ -129,6 +129,41 @@ void createCoverWindow(AppState& state) {
     showTopmost(state.coverWindow, part);
 }
 
+namespace {
+
+void paintCover(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client{};
+    GetClientRect(window, &client);
+    HBRUSH fill = CreateSolidBrush(kCoverFill);
+    FillRect(dc, &client, fill);
+    DeleteObject(fill);
+    if (GetPropW(window, kOutlineProperty)) {
+        HBRUSH frame = CreateSolidBrush(kCoverFrame);
+        FrameRect(dc, &client, frame);
+        DeleteObject(frame);
+    }
+    EndPaint(window, &paint);
+}
+
+// What mirrors and the cover answer alike: never erased, never activated,
+// and transparent to every click.
+LRESULT filterWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_NCHITTEST:
+        return HTTRANSPARENT;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
 LRESULT CALLBACK mirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
@@ -138,48 +173,23 @@ LRESULT CALLBACK mirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         EndPaint(window, &paint);
         return 0;
     }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    case WM_NCHITTEST:
-        return HTTRANSPARENT;
     case WM_TIMER:
         if (MirrorContext* context = contextOf(window); context && captureFrame(*context)) presentNow(*context);
         return 0;
     default:
-        return DefWindowProcW(window, message, wParam, lParam);
+        return filterWindowDefault(window, message, wParam, lParam);
     }
 }
 
 LRESULT CALLBACK coverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT client{};
-        GetClientRect(window, &client);
-        HBRUSH fill = CreateSolidBrush(kCoverFill);
-        FillRect(dc, &client, fill);
-        DeleteObject(fill);
-        if (GetPropW(window, kOutlineProperty)) {
-            HBRUSH frame = CreateSolidBrush(kCoverFrame);
-            FrameRect(dc, &client, frame);
-            DeleteObject(frame);
-        }
-        EndPaint(window, &paint);
+    case WM_PAINT:
+        paintCover(window);
         return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    case WM_NCHITTEST:
-        return HTTRANSPARENT;
     case WM_NCDESTROY:
         RemovePropW(window, kOutlineProperty);
         return DefWindowProcW(window, message, wParam, lParam);
     default:
-        return DefWindowProcW(window, message, wParam, lParam);
+        return filterWindowDefault(window, message, wParam, lParam);
     }
 }
