@@ -119,3 +119,16 @@ TEST_F(FilterE2E, SavedOneWindowFilterNeverStartsByItself) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FilterE2E, EndOfSessionTakesTheFilterDownAndKeepsItSavedAsOn) {
+    storeSettings(0);
+    startProgram();
+    ASSERT_TRUE(waitUntil([&] { return !windowsOfClass(kMirrorClass).empty(); }, 10000));
+    SendMessageTimeoutW(program_.mainWindow(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return windowsOfClass(kMirrorClass).empty(); }, 5000));
+    EXPECT_EQ(testenv::readDword(kValueEnabled), 1u) << "the next start must bring the filter back";
+}
+
+}  // namespace
