@@ -18,19 +18,15 @@
 #include <utility>
 #include <vector>
 
+#include "e2e/e2e_support.h"
+
 namespace {
 
 constexpr WORD kIdleIcon = 101;
 constexpr WORD kFilteredIcon = 102;
 constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
 
-std::wstring programPath() {
-    wchar_t self[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self, n);
-    path.erase(path.find_last_of(L"\\/") + 1);
-    return path + L"Clearpane.exe";
-}
+using e2e::programPath;
 
 // The program file opened for its resources only: nothing of it runs.
 class ProgramImage {
