@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/shell.h"
+#include "app/tray.h"
 #include "filter/controller.h"
 #include "settings/settings.h"
 

@@ -2,12 +2,14 @@
 
 #include "app/log.h"
 #include "app/shell.h"
+#include "app/texts.h"
+#include "app/tray.h"
 #include "filter/controller.h"
 #include "overlays/overlays.h"
+#include "res/resource_ids.h"
 #include "settings/settings.h"
 
 HANDLE instanceMutex = nullptr;
-HWND mainWindow = nullptr;
 HICON idleIcon = nullptr;
 HICON filteredIcon = nullptr;
 
@@ -35,10 +37,10 @@ void registerMainClass(HINSTANCE instance) {
 
 void loadTrayIcons(HINSTANCE instance) {
     const int size = GetSystemMetrics(SM_CXSMICON);
-    idleIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIdleIconResource), IMAGE_ICON, size,
+    idleIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CLEARPANE_IDLE), IMAGE_ICON, size,
                                              size, LR_DEFAULTCOLOR));
     if (!idleIcon) idleIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    filteredIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kFilteredIconResource), IMAGE_ICON,
+    filteredIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CLEARPANE_FILTERED), IMAGE_ICON,
                                                  size, size, LR_DEFAULTCOLOR));
     if (!filteredIcon) filteredIcon = idleIcon;
 }
@@ -50,14 +52,14 @@ int runClearpane(HINSTANCE instance) {
 
     instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
     if (instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        MessageBoxW(nullptr, kAlreadyRunningText, kAppName, MB_ICONINFORMATION);
+        MessageBoxW(nullptr, text::alreadyRunning, text::appName, MB_ICONINFORMATION);
         return 0;
     }
 
     initLogLocation();
 
     registerMainClass(instance);
-    mainWindow = CreateWindowExW(WS_EX_TOOLWINDOW, kMainClass, kAppName, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+    HWND mainWindow = CreateWindowExW(WS_EX_TOOLWINDOW, kMainClass, text::appName, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                  instance, nullptr);
     if (!mainWindow) return 1;
 

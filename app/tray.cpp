@@ -1,8 +1,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/tray.h"
 
+#include "app/ids.h"
 #include "app/shell.h"
+#include "app/texts.h"
 #include "settings/settings.h"
 
 namespace {
@@ -23,11 +26,11 @@ void setTip(NOTIFYICONDATAW& data, const wchar_t* tip) {
 }  // namespace
 
 void addTrayIcon() {
-    NOTIFYICONDATAW data = trayData(mainWindow);
+    NOTIFYICONDATAW data = trayData(appState.mainWindow);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallbackMessage;
     data.hIcon = idleIcon;
-    setTip(data, kTipIdle);
+    setTip(data, text::statusIdle);
     Shell_NotifyIconW(NIM_ADD, &data);
 }
 
@@ -37,22 +40,9 @@ void deleteTrayIcon(HWND window) {
 }
 
 void updateTrayIcon() {
-    NOTIFYICONDATAW data = trayData(mainWindow);
+    NOTIFYICONDATAW data = trayData(appState.mainWindow);
     data.uFlags = NIF_ICON | NIF_TIP;
     data.hIcon = appState.filterActive ? filteredIcon : idleIcon;
-    setTip(data, appState.filterActive ? kTipFiltered : kTipIdle);
+    setTip(data, appState.filterActive ? text::statusFiltered : text::statusIdle);
     Shell_NotifyIconW(NIM_MODIFY, &data);
-}
-
-void registerHotKeys(HWND window) {
-    constexpr UINT modifiers = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
-    RegisterHotKey(window, kHotKeyHideAnnotations, modifiers, 'D');
-    RegisterHotKey(window, kHotKeyPeek, modifiers, 'P');
-    RegisterHotKey(window, kHotKeySelectArea, modifiers, 'A');
-    RegisterHotKey(window, kHotKeyWholeScreen, modifiers, 'F');
-    RegisterHotKey(window, kHotKeyMenu, modifiers, 'W');
-}
-
-void unregisterHotKeys(HWND window) {
-    for (int id = kHotKeyHideAnnotations; id <= kHotKeyMenu; ++id) UnregisterHotKey(window, id);
 }

@@ -17,11 +17,6 @@ bool regionOnSomeMonitor(const AppState& state) {
     return probe.found;
 }
 
-bool wideEnough(const RECT& rect) {
-    return static_cast<long long>(rect.right) - rect.left >= kMinRegionSide &&
-           static_cast<long long>(rect.bottom) - rect.top >= kMinRegionSide;
-}
-
 void rebuildIfActive(AppState& state) {
     if (!state.filterActive) return;
     stopFilter(state);
@@ -29,12 +24,9 @@ void rebuildIfActive(AppState& state) {
 }
 
 void takeWholeVirtualScreen(AppState& state) {
-    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    if (width < kMinRegionSide || height < kMinRegionSide) return;
-    state.region = RECT{x, y, x + width, y + height};
+    const RECT screen = virtualScreenRect();
+    if (!isUsableRegion(screen)) return;
+    state.region = screen;
     state.hasRegion = true;
     saveCurrentSettings(state);
     rebuildIfActive(state);
@@ -54,12 +46,23 @@ BOOL CALLBACK regionTouchesMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-    const RECT overlap = clipRect(*probe.region, info.rcMonitor);
-    if (overlap.right - overlap.left >= kMinMonitorOverlap && overlap.bottom - overlap.top >= kMinMonitorOverlap) {
+    if (hasMinimumSize(clipRect(*probe.region, info.rcMonitor), kMinMonitorOverlap)) {
         probe.found = true;
         return FALSE;
     }
     return TRUE;
+}
+
+void initFilterEngine(AppState& state, HINSTANCE instance, HWND mainWindow) {
+    state.instance = instance;
+    state.mainWindow = mainWindow;
+    registerFilterWindowClasses(instance);
+    const Settings settings = loadSettings();
+    state.style = settings.style;
+    state.outline = settings.outline;
+    state.hideOverlays = settings.hideOverlays;
+    state.hasRegion = settings.hasRegion;
+    state.region = settings.region;
 }
 
 void setFilterActive(AppState& state, bool on) {
@@ -193,7 +196,7 @@ void setWindowTarget(AppState& state, HWND window, const std::wstring& title) {
     if (!window || IsIconic(window)) return;
     RECT rect{};
     GetWindowRect(window, &rect);
-    if (!wideEnough(rect)) return;
+    if (!isUsableRegion(rect)) return;
     state.region = rect;
     state.hasRegion = true;
     saveCurrentSettings(state);
@@ -201,7 +204,7 @@ void setWindowTarget(AppState& state, HWND window, const std::wstring& title) {
 }
 
 void setRegion(AppState& state, const RECT& region) {
-    if (!wideEnough(region)) return;
+    if (!isUsableRegion(region)) return;
     state.hasRegion = true;
     state.region = region;
     saveCurrentSettings(state);

@@ -17,6 +17,10 @@ struct MonitorProbe {
 
 BOOL CALLBACK regionTouchesMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM probe);
 
+// Start-up step: remembers the handles, registers the filter window classes
+// and copies the persisted fields (all but `enabled`) into the state.
+void initFilterEngine(AppState& state, HINSTANCE instance, HWND mainWindow);
+
 void setFilterActive(AppState& state, bool on);
 void startFilter(AppState& state);
 void stopFilter(AppState& state);

@@ -1,6 +1,5 @@
 #include "filter/windows.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "app/log.h"
@@ -77,21 +76,13 @@ void registerFilterWindowClasses(HINSTANCE instance) {
     registerClass(instance, kCoverClass, coverWindowProc);
 }
 
-RECT clipRect(const RECT& region, const RECT& bounds) {
-    RECT clipped{std::max(region.left, bounds.left), std::max(region.top, bounds.top),
-                 std::min(region.right, bounds.right), std::min(region.bottom, bounds.bottom)};
-    clipped.right = std::max(clipped.right, clipped.left);
-    clipped.bottom = std::max(clipped.bottom, clipped.top);
-    return clipped;
-}
-
 BOOL CALLBACK createAreaMirror(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     AppState& state = *reinterpret_cast<AppState*>(data);
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(monitor, &info)) return TRUE;
     const RECT part = clipRect(state.region, info.rcMonitor);
-    if (part.right - part.left < kMinMonitorOverlap || part.bottom - part.top < kMinMonitorOverlap) return TRUE;
+    if (!hasMinimumSize(part, kMinMonitorOverlap)) return TRUE;
 
     auto context = std::make_unique<MirrorContext>();
     context->followsWindow = false;
@@ -104,7 +95,7 @@ BOOL CALLBACK createAreaMirror(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 bool createWindowMirror(AppState& state) {
     RECT rect{};
     GetWindowRect(state.targetWindow, &rect);
-    if (rect.right - rect.left < kMinMonitorOverlap || rect.bottom - rect.top < kMinMonitorOverlap) return false;
+    if (!hasMinimumSize(rect, kMinMonitorOverlap)) return false;
 
     auto context = std::make_unique<MirrorContext>();
     context->followsWindow = true;
@@ -116,12 +107,8 @@ bool createWindowMirror(AppState& state) {
 
 void createCoverWindow(AppState& state) {
     const RECT& region = state.region;
-    const POINT centre{(region.left + region.right) / 2, (region.top + region.bottom) / 2};
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    GetMonitorInfoW(MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST), &info);
-    const RECT part = clipRect(region, info.rcMonitor);
-    if (part.right - part.left < kMinMonitorOverlap || part.bottom - part.top < kMinMonitorOverlap) return;
+    const RECT part = clipRect(region, nearestMonitorRect(rectCentre(region)));
+    if (!hasMinimumSize(part, kMinMonitorOverlap)) return;
 
     state.coverWindow = createFilterWindow(state, kCoverClass, kCoverTitle, part);
     if (!state.coverWindow) return;

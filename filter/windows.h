@@ -15,15 +15,10 @@ inline constexpr DWORD kFilterWindowExStyle =
 inline constexpr UINT_PTR kMirrorTimerId = 1;
 inline constexpr UINT kAreaMirrorPeriodMs = 33;
 inline constexpr UINT kWindowMirrorPeriodMs = 50;
-// A monitor gets a mirror only where the region covers at least this much of it.
-inline constexpr int kMinMonitorOverlap = 16;
 inline constexpr COLORREF kCoverFill = RGB(16, 17, 20);
 inline constexpr COLORREF kCoverFrame = RGB(52, 56, 63);
 
 void registerFilterWindowClasses(HINSTANCE instance);
-
-// Intersection of two rectangles, collapsed to zero size when they miss.
-RECT clipRect(const RECT& region, const RECT& bounds);
 
 // EnumDisplayMonitors callback; data is the AppState.
 BOOL CALLBACK createAreaMirror(HMONITOR monitor, HDC, LPRECT, LPARAM data);

@@ -1,58 +1,17 @@
 #include "settings/settings.h"
 
-#include "filter/windows.h"
-
 AppState appState;
 
 namespace {
 
-// Owns an open registry key.
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    ~RegistryKey() { close(); }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY* out() { return &key_; }
-    HKEY get() const { return key_; }
-    LONG close() {
-        LONG result = ERROR_SUCCESS;
-        if (key_) result = RegCloseKey(key_);
-        key_ = nullptr;
-        return result;
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-bool readDword(HKEY key, const wchar_t* name, DWORD& value) {
-    DWORD data = 0, type = 0, size = sizeof data;
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
-        type != REG_DWORD) {
-        return false;
-    }
-    value = data;
-    return true;
-}
-
-DWORD readDwordOr(HKEY key, const wchar_t* name, DWORD fallback) {
-    DWORD value = fallback;
-    return readDword(key, name, value) ? value : fallback;
-}
-
-void writeDword(HKEY key, const wchar_t* name, DWORD value) {
-    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
+DWORD readDwordOr(HKEY key, const wchar_t* name, DWORD fallback) { return readDword(key, name).value_or(fallback); }
 
 }  // namespace
 
 Settings loadSettings() {
     Settings settings;
     RegistryKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, key.out()) != ERROR_SUCCESS) {
-        return settings;
-    }
+    if (key.openForRead(kSettingsKeyPath) != ERROR_SUCCESS) return settings;
     const DWORD style = readDwordOr(key.get(), kValueStyle, 0);
     settings.style = style <= static_cast<DWORD>(FilterStyle::SolidCover) ? static_cast<FilterStyle>(style)
                                                                           : FilterStyle::ScreenArea;
@@ -65,21 +24,18 @@ Settings loadSettings() {
     const DWORD bottom = readDwordOr(key.get(), kValueRegionBottom, 0);
     const DWORD hasRegion = readDwordOr(key.get(), kValueHasRegion, 0);
 
-    // Compare in 64 bits: a 32-bit difference of stored nonsense can wrap to a "wide" region.
-    const long long width = static_cast<long long>(static_cast<LONG>(right)) - static_cast<LONG>(left);
-    const long long height = static_cast<long long>(static_cast<LONG>(bottom)) - static_cast<LONG>(top);
-    if (hasRegion != 0 && width >= kMinRegionSide && height >= kMinRegionSide) {
+    const RECT stored{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
+                      static_cast<LONG>(bottom)};
+    if (hasRegion != 0 && isUsableRegion(stored)) {
         settings.hasRegion = true;
-        settings.region = RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
-                               static_cast<LONG>(bottom)};
+        settings.region = stored;
     }
     return settings;
 }
 
 LONG saveSettings(const Settings& settings) {
     RegistryKey key;
-    const LONG opened = RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        KEY_WRITE, nullptr, key.out(), nullptr);
+    const LONG opened = key.openForWrite(kSettingsKeyPath);
     if (opened != ERROR_SUCCESS) return opened;
     writeDword(key.get(), kValueStyle, static_cast<DWORD>(settings.style));
     writeDword(key.get(), kValueOutline, settings.outline ? 1 : 0);
@@ -104,16 +60,4 @@ void saveCurrentSettings(const AppState& state) {
     settings.hasRegion = state.hasRegion;
     settings.region = state.region;
     saveSettings(settings);
-}
-
-void initFilterEngine(AppState& state, HINSTANCE instance, HWND mainWindow) {
-    state.instance = instance;
-    state.mainWindow = mainWindow;
-    registerFilterWindowClasses(instance);
-    const Settings settings = loadSettings();
-    state.style = settings.style;
-    state.outline = settings.outline;
-    state.hideOverlays = settings.hideOverlays;
-    state.hasRegion = settings.hasRegion;
-    state.region = settings.region;
 }

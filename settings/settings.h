@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "settings/geometry.h"
+#include "settings/registry.h"
+
 // The filter mode, persisted as the value "Style".
 enum class FilterStyle : std::uint32_t {
     ScreenArea = 0,
@@ -43,25 +46,6 @@ struct AppState {
 
 extern AppState appState;
 
-// Registry names are an interface with earlier runs: never rename them.
-inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\Orrinvale\\Clearpane";
-inline constexpr wchar_t kValueStyle[] = L"Style";
-inline constexpr wchar_t kValueOutline[] = L"Outline";
-inline constexpr wchar_t kValueHideOverlays[] = L"HideOverlays";
-inline constexpr wchar_t kValueEnabled[] = L"Enabled";
-inline constexpr wchar_t kValueRegionLeft[] = L"RegionLeft";
-inline constexpr wchar_t kValueRegionTop[] = L"RegionTop";
-inline constexpr wchar_t kValueRegionRight[] = L"RegionRight";
-inline constexpr wchar_t kValueRegionBottom[] = L"RegionBottom";
-inline constexpr wchar_t kValueHasRegion[] = L"HasRegion";
-
-// Smallest region that may be stored (each side).
-inline constexpr int kMinRegionSide = 24;
-
 Settings loadSettings();
 LONG saveSettings(const Settings& settings);
 void saveCurrentSettings(const AppState& state);
-
-// Start-up step: remembers the handles, registers the filter window classes
-// and copies the persisted fields (all but `enabled`) into the state.
-void initFilterEngine(AppState& state, HINSTANCE instance, HWND mainWindow);

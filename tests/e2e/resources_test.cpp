@@ -19,11 +19,12 @@
 #include <vector>
 
 #include "e2e/e2e_support.h"
+#include "res/resource_ids.h"
 
 namespace {
 
-constexpr WORD kIdleIcon = 101;
-constexpr WORD kFilteredIcon = 102;
+constexpr WORD kIdleIcon = IDI_CLEARPANE_IDLE;
+constexpr WORD kFilteredIcon = IDI_CLEARPANE_FILTERED;
 constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 using e2e::programPath;

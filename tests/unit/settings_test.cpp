@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "filter/controller.h"
 #include "settings/settings.h"
 #include "support/test_env.h"
 

@@ -1,0 +1,37 @@
+#include "settings/geometry.h"
+
+#include <algorithm>
+
+bool hasMinimumSize(const RECT& rect, int side) { return rectWidth(rect) >= side && rectHeight(rect) >= side; }
+
+bool isUsableRegion(const RECT& rect) { return hasMinimumSize(rect, kMinRegionSide); }
+
+RECT clipRect(const RECT& region, const RECT& bounds) {
+    RECT clipped{std::max(region.left, bounds.left), std::max(region.top, bounds.top),
+                 std::min(region.right, bounds.right), std::min(region.bottom, bounds.bottom)};
+    clipped.right = std::max(clipped.right, clipped.left);
+    clipped.bottom = std::max(clipped.bottom, clipped.top);
+    return clipped;
+}
+
+RECT rectFromPoints(POINT a, POINT b) {
+    return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+POINT rectCentre(const RECT& rect) {
+    return POINT{static_cast<LONG>((static_cast<long long>(rect.left) + rect.right) / 2),
+                 static_cast<LONG>((static_cast<long long>(rect.top) + rect.bottom) / 2)};
+}
+
+RECT nearestMonitorRect(POINT point) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info)) return RECT{0, 0, 0, 0};
+    return info.rcMonitor;
+}
+
+RECT virtualScreenRect() {
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return RECT{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+// Rectangle and monitor rules shared by the filter, region selection and
+// overlay hiding. Sizes are measured in 64 bits: stored or dragged
+// coordinates can lie far apart enough to wrap a 32-bit difference.
+
+// Smallest region that may be stored (each side).
+inline constexpr int kMinRegionSide = 24;
+// A region lies on a monitor when it covers at least this much of it (each side).
+inline constexpr int kMinMonitorOverlap = 16;
+
+inline long long rectWidth(const RECT& rect) { return static_cast<long long>(rect.right) - rect.left; }
+inline long long rectHeight(const RECT& rect) { return static_cast<long long>(rect.bottom) - rect.top; }
+
+// At least kMinRegionSide on each side.
+bool isUsableRegion(const RECT& rect);
+// At least `side` pixels on each side.
+bool hasMinimumSize(const RECT& rect, int side);
+
+// Intersection of two rectangles, collapsed to zero size where they miss.
+RECT clipRect(const RECT& region, const RECT& bounds);
+// The rectangle spanned by two corners given in any order.
+RECT rectFromPoints(POINT a, POINT b);
+// Centre of a rectangle, each coordinate halved toward zero without overflow.
+POINT rectCentre(const RECT& rect);
+
+// The whole rectangle of the monitor nearest to a point; empty when it is unknown.
+RECT nearestMonitorRect(POINT point);
+// The virtual screen: the bounding box of every monitor.
+RECT virtualScreenRect();
