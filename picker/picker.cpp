@@ -1,0 +1,81 @@
+#include "picker/picker.h"
+
+#include "app/ids.h"
+#include "app/texts.h"
+#include "settings/geometry.h"
+
+std::vector<WindowTarget> windowTargets;
+
+namespace {
+
+// Filled by windowTargetEnumProc during one collection.
+std::vector<WindowTarget> collected;
+
+bool isHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+WindowFacts factsOf(HWND window) {
+    WindowFacts facts;
+    GetWindowThreadProcessId(window, &facts.processId);
+    facts.visible = IsWindowVisible(window) != FALSE;
+    facts.minimised = IsIconic(window) != FALSE;
+    facts.exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    const int length = GetWindowTextLengthW(window);
+    if (length > 0) {
+        // The announced length counts even when fewer characters arrive.
+        std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+        GetWindowTextW(window, buffer.data(), length + 1);
+        facts.title = buffer.substr(0, static_cast<size_t>(length));
+    }
+    GetWindowRect(window, &facts.rect);
+    return facts;
+}
+
+}  // namespace
+
+bool isMirrorCandidate(const WindowFacts& facts, DWORD ownProcessId) {
+    return facts.processId != ownProcessId && facts.visible && !facts.minimised &&
+           (facts.exStyle & WS_EX_TOOLWINDOW) == 0 && !facts.title.empty() &&
+           rectWidth(facts.rect) >= kMinTargetWidth && rectHeight(facts.rect) >= kMinTargetHeight;
+}
+
+std::wstring shortenedTitle(const std::wstring& title) {
+    if (title.size() <= kLongestMenuTitle) return title;
+    size_t keep = kShortenedTitleKeep;
+    if (isHighSurrogate(title[keep - 1])) --keep;
+    return title.substr(0, keep) + L"\u2026";
+}
+
+std::wstring menuEscaped(const std::wstring& text) {
+    std::wstring escaped;
+    escaped.reserve(text.size());
+    for (wchar_t unit : text) {
+        escaped += unit;
+        if (unit == L'&') escaped += L'&';
+    }
+    return escaped;
+}
+
+BOOL CALLBACK windowTargetEnumProc(HWND window, LPARAM) {
+    WindowFacts facts = factsOf(window);
+    if (isMirrorCandidate(facts, GetCurrentProcessId())) collected.push_back({window, std::move(facts.title)});
+    return TRUE;
+}
+
+std::vector<WindowTarget> collectWindowTargets() {
+    collected.clear();
+    EnumWindows(windowTargetEnumProc, 0);
+    if (collected.size() > kMaxWindowTargets) collected.resize(kMaxWindowTargets);
+    return collected;
+}
+
+void buildWindowSubmenu(HMENU submenu) {
+    windowTargets = collectWindowTargets();
+    if (windowTargets.empty()) {
+        AppendMenuW(submenu, MF_STRING | MF_DISABLED, 0, text::menuNoWindows);
+        return;
+    }
+    const size_t shown = windowTargets.size() < kMaxWindowMenuItems ? windowTargets.size() : kMaxWindowMenuItems;
+    for (size_t i = 0; i < shown; ++i) {
+        AppendMenuW(submenu, MF_STRING, kCommandFirstWindow + i, menuEscaped(shortenedTitle(windowTargets[i].title)).c_str());
+    }
+}

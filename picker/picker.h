@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// One window that one-window mode can mirror.
+struct WindowTarget {
+    HWND window = nullptr;  // not owned, not checked again after collection
+    std::wstring title;     // at full length, as read when collected
+};
+
+// The picker list of the last menu built: entry i answers kCommandFirstWindow + i.
+extern std::vector<WindowTarget> windowTargets;
+
+inline constexpr std::size_t kMaxWindowTargets = 40;
+inline constexpr std::size_t kMaxWindowMenuItems = 20;
+inline constexpr std::size_t kLongestMenuTitle = 60;
+inline constexpr std::size_t kShortenedTitleKeep = 57;
+inline constexpr int kMinTargetWidth = 120;
+inline constexpr int kMinTargetHeight = 90;
+
+// What the picker asks of one top-level window.
+struct WindowFacts {
+    DWORD processId = 0;
+    bool visible = false;
+    bool minimised = false;
+    LONG_PTR exStyle = 0;
+    std::wstring title;
+    RECT rect{0, 0, 0, 0};
+};
+
+// Whether a window with these facts is offered, for a picker in process ownProcessId.
+bool isMirrorCandidate(const WindowFacts& facts, DWORD ownProcessId);
+// A title cut to kShortenedTitleKeep units and "…" when longer than
+// kLongestMenuTitle; a surrogate pair is never cut in half.
+std::wstring shortenedTitle(const std::wstring& title);
+// Menu text that shows as the text itself: "&" is doubled, so it is no mnemonic.
+std::wstring menuEscaped(const std::wstring& text);
+
+BOOL CALLBACK windowTargetEnumProc(HWND window, LPARAM);
+// The candidates in Z order, frontmost first, at most kMaxWindowTargets.
+std::vector<WindowTarget> collectWindowTargets();
+// Refills windowTargets and the "Mirror a Window…" submenu from it.
+void buildWindowSubmenu(HMENU submenu);
