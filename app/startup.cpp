@@ -47,11 +47,16 @@ void loadTrayIcons(HINSTANCE instance) {
 
 }  // namespace
 
+bool anotherCopyRuns(HANDLE mutex, DWORD error) {
+    // Access is denied when the first copy runs elevated: it runs all the same.
+    return mutex ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
+}
+
 int runClearpane(HINSTANCE instance) {
     becomeDpiAware();
 
     instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
-    if (instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (anotherCopyRuns(instanceMutex, GetLastError())) {
         MessageBoxW(nullptr, text::alreadyRunning, text::appName, MB_ICONINFORMATION);
         return 0;
     }

@@ -2,7 +2,30 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
+#include "settings/settings.h"
+
 // The notification-area icon of the main window.
 void addTrayIcon();
 void deleteTrayIcon(HWND window);
 void updateTrayIcon();
+
+// One item of the tray menu as it is appended.
+struct TrayMenuItem {
+    enum class Submenu { None, Windows, Mode };
+    std::wstring text;
+    UINT id = 0;
+    UINT flags = MF_STRING;
+    Submenu submenu = Submenu::None;
+};
+
+// The tray menu's items, top to bottom, for a state and the Run value's presence.
+std::vector<TrayMenuItem> trayMenuItems(const AppState& state, bool launchAtLogin);
+// The items of the "Mode" submenu.
+std::vector<TrayMenuItem> modeMenuItems(FilterStyle style);
+
+// Opens the tray menu at the pointer; returns when it has closed. The filter
+// windows are down meanwhile.
+void showTrayMenu();

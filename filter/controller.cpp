@@ -156,7 +156,8 @@ void applySavedEnabled(AppState& state) {
 }
 
 void shutdownFilter(AppState& state) {
-    state.peekTimer = 0;
+    // Killed, not only forgotten: a peek's timer would otherwise bring the filter back.
+    cancelPeek(state);
     stopFilter(state);
     restoreOverlayWindows(state);
 }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+// Launch at login: the quoted program path as the Run value "Clearpane".
+bool isLaunchAtLoginEnabled();
+void setLaunchAtLogin(bool enable);
+// Full path of the running program file.
+std::wstring getModulePath();
+
+// Explains once per user why drawings still show in a screen-area mirror.
+void showWholeScreenTip();

@@ -1,0 +1,4 @@
+#include "select/select.h"
+
+// Region selection is not built yet.
+void startRegionSelection() {}

@@ -1,0 +1,4 @@
+#pragma once
+
+// Opens the full-screen overlay on which the user drags out the region.
+void startRegionSelection();
