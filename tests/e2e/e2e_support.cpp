@@ -3,6 +3,8 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include "support/test_env.h"
 #include "support/wait.h"
@@ -180,8 +182,8 @@ std::wstring windowText(HWND window) {
 }
 
 std::wstring messageBoxText(HWND box) {
-    wchar_t text[1024] = {};
-    const UINT length = GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    wchar_t text[4096] = {};
+    const UINT length = GetDlgItemTextW(box, 0xFFFF, text, 4096);
     return std::wstring(text, length);
 }
 
@@ -193,6 +195,48 @@ bool trayIconExists(HWND owner, UINT id) {
     data.hWnd = owner;
     data.uID = id;
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+std::vector<COLORREF> trayIconPixels() {
+    // The tray draws each icon in a child window of its own.
+    HWND tray = FindWindowW(nullptr, L"Wine System Tray");
+    HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+    RECT rect{};
+    if (!icon || !IsWindowVisible(icon) || !GetWindowRect(icon, &rect)) return {};
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(nullptr);
+    for (LONG y = rect.top; y < rect.bottom; ++y) {
+        for (LONG x = rect.left; x < rect.right; ++x) pixels.push_back(GetPixel(screen, x, y));
+    }
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+bool runLinuxCommand(const std::string& command, DWORD timeoutMs) {
+    // start /unix does not wait for the program, so it leaves a mark when done.
+    char mark[64];
+    std::snprintf(mark, sizeof mark, "/tmp/clearpane-e2e-%lu-%llu", GetCurrentProcessId(),
+                  static_cast<unsigned long long>(GetTickCount64()));
+    std::wstring line = L"start.exe /unix /bin/sh -c \"" + std::wstring(command.begin(), command.end()) +
+                        L"; touch " + std::wstring(mark, mark + std::strlen(mark)) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    const std::wstring markFile = L"Z:" + std::wstring(mark, mark + std::strlen(mark));
+    const bool done = waitUntil([&] { return GetFileAttributesW(markFile.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                                timeoutMs);
+    DeleteFileW(markFile.c_str());
+    return done;
+}
+
+bool pressKeys(const std::string& keys) {
+    return runLinuxCommand("xdotool search --onlyvisible --name 'Wine System Tray' windowfocus --sync key " + keys);
 }
 
 ULONGLONG logSize(const std::wstring& path) {

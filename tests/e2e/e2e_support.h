@@ -86,6 +86,17 @@ void pressOk(HWND box);
 // that changes nothing succeeds only for an icon that exists.
 bool trayIconExists(HWND owner, UINT id);
 
+// The pixels of the first icon in Wine's notification area, read from the
+// screen; empty while there is none.
+std::vector<COLORREF> trayIconPixels();
+
+// Runs a Linux shell command (real X input through xdotool, for example) and
+// waits until it has finished. False when it did not finish in time.
+bool runLinuxCommand(const std::string& command, DWORD timeoutMs = 10000);
+// Real key presses, sent while the X focus is on the notification area,
+// a Wine window, so that hot keys reach the program.
+bool pressKeys(const std::string& keys);
+
 // Size of a file in bytes (0 when it is missing), read without opening it.
 ULONGLONG logSize(const std::wstring& path);
 

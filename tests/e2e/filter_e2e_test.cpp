@@ -135,22 +135,6 @@ TEST_F(FilterE2E, EndOfSessionTakesTheFilterDownAndKeepsItSavedAsOn) {
 
 namespace {
 
-// The pixels of the first icon in Wine's notification area, read from the
-// screen (the tray draws each icon in a child window of its own).
-std::vector<COLORREF> trayIconPixels() {
-    HWND tray = FindWindowW(nullptr, L"Wine System Tray");
-    HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
-    RECT rect{};
-    if (!icon || !IsWindowVisible(icon) || !GetWindowRect(icon, &rect)) return {};
-    std::vector<COLORREF> pixels;
-    HDC screen = GetDC(nullptr);
-    for (LONG y = rect.top; y < rect.bottom; ++y) {
-        for (LONG x = rect.left; x < rect.right; ++x) pixels.push_back(GetPixel(screen, x, y));
-    }
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 TEST_F(FilterE2E, TrayIconShowsTheFilteredPictureWhenTheSavedFilterComesBack) {
     std::vector<COLORREF> idle;
     {
@@ -158,20 +142,20 @@ TEST_F(FilterE2E, TrayIconShowsTheFilteredPictureWhenTheSavedFilterComesBack) {
         e2e::Program idleRun;
         ASSERT_TRUE(idleRun.start({appData, L"", e2e::logPathUnder(appData)}));
         ASSERT_TRUE(idleRun.waitUntilStarted());
-        EXPECT_TRUE(waitUntil([&] { return !(idle = trayIconPixels()).empty(); }, 5000)) << "no tray icon";
+        EXPECT_TRUE(waitUntil([&] { return !(idle = e2e::trayIconPixels()).empty(); }, 5000)) << "no tray icon";
         idleRun.stop();
         EXPECT_TRUE(idleRun.waitForExit().has_value());
         testenv::removeTree(appData);
         ASSERT_FALSE(idle.empty());
     }
-    ASSERT_TRUE(waitUntil([] { return trayIconPixels().empty(); }, 5000)) << "the icon outlived the program";
+    ASSERT_TRUE(waitUntil([] { return e2e::trayIconPixels().empty(); }, 5000)) << "the icon outlived the program";
 
     storeSettings(0);
     startProgram();
     ASSERT_TRUE(waitUntil([&] { return !windowsOfClass(kMirrorClass).empty(); }, 10000));
     std::vector<COLORREF> filtered;
     EXPECT_TRUE(waitUntil([&] {
-        filtered = trayIconPixels();
+        filtered = e2e::trayIconPixels();
         return !filtered.empty() && filtered != idle;
     }, 5000)) << "the tray icon did not change to the filtered picture";
 }

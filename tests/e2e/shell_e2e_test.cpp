@@ -1,0 +1,139 @@
+// The shell of the real Clearpane.exe: real hot keys, the tray menu, the About box, the picker's commands, and the icon coming back
+// when the notification area is made anew.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ids.h"
+#include "app/texts.h"
+#include "e2e/e2e_support.h"
+#include "filter/windows.h"
+#include "picker/picker.h"
+#include "settings/settings.h"
+#include "support/test_env.h"
+#include "support/wait.h"
+
+namespace {
+
+class ShellE2E : public testing::Test {
+protected:
+    void SetUp() override {
+        testenv::clearSettingsKey();
+        ASSERT_TRUE(waitUntil([] { return FindWindowW(L"CP_Main", nullptr) == nullptr; }, 10000));
+        appData_ = testenv::temporaryDirectory(L"clearpane-e2e-shell");
+    }
+    void TearDown() override {
+        if (HWND main = program_.mainWindow()) PostMessageW(main, WM_CANCELMODE, 0, 0);  // a menu left open
+        program_.stop();
+        EXPECT_TRUE(program_.waitForExit().has_value());
+        testenv::clearSettingsKey();
+        testenv::removeTree(appData_);
+    }
+
+    void start() {
+        ASSERT_TRUE(program_.start({appData_, L"", e2e::logPathUnder(appData_)}));
+        ASSERT_TRUE(program_.waitUntilStarted());
+        main_ = program_.mainWindow();
+    }
+    size_t visible(const wchar_t* className) const {
+        size_t count = 0;
+        for (HWND window : program_.windows()) {
+            count += IsWindowVisible(window) && e2e::windowClass(window) == className ? 1 : 0;
+        }
+        return count;
+    }
+    bool menuOpen() const { return visible(L"#32768") > 0; }
+    HWND waitForBox(const wchar_t* caption) {
+        HWND box = nullptr;
+        waitUntil([&] { return (box = program_.findMessageBox(caption)) != nullptr; }, 5000);
+        return box;
+    }
+
+    e2e::Program program_;
+    std::wstring appData_;
+    HWND main_ = nullptr;
+};
+
+TEST_F(ShellE2E, HotKeysToggleTheFilterWithTheTipOnceAndOpenTheMenu) {
+    start();
+    ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+d"));
+    HWND tip = waitForBox(text::appName);
+    ASSERT_NE(tip, nullptr) << "the first Hide Annotations in screen-area mode explains itself";
+    EXPECT_EQ(e2e::messageBoxText(tip), text::wholeScreenTip);
+    e2e::pressOk(tip);
+    EXPECT_TRUE(waitUntil([&] { return visible(kMirrorClass) == 2; }, 5000)) << "whole screen, two monitors";
+
+    ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+w"));
+    ASSERT_TRUE(waitUntil([&] { return menuOpen(); }, 5000));
+    EXPECT_EQ(visible(kMirrorClass), 0u) << "the mirrors are down while the menu is open";
+    PostMessageW(main_, WM_CANCELMODE, 0, 0);
+    EXPECT_TRUE(waitUntil([&] { return !menuOpen() && visible(kMirrorClass) == 2; }, 5000));
+
+    ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+d"));
+    EXPECT_TRUE(waitUntil([&] { return visible(kMirrorClass) == 0; }, 5000));
+    pumpMessagesFor(300);
+    EXPECT_EQ(program_.findMessageBox(text::appName), nullptr) << "the tip comes once";
+}
+
+TEST_F(ShellE2E, AboutBoxSaysWhatTheProgramDoes) {
+    start();
+    PostMessageW(main_, WM_COMMAND, kCommandAbout, 0);
+    HWND box = waitForBox(text::aboutCaption);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(e2e::messageBoxText(box), text::aboutBody);
+    e2e::pressOk(box);
+}
+
+TEST_F(ShellE2E, PickerCommandsMirrorAnotherProgramsWindow) {
+    // This process's windows are candidates for the program; the newest lie on top.
+    std::vector<HWND> candidates;
+    for (int i = 0; i < 45; ++i) {
+        const std::wstring title = L"Candidate " + std::to_wstring(i);
+        candidates.push_back(CreateWindowExW(0, L"STATIC", title.c_str(), WS_POPUP | WS_VISIBLE, 40 + 20 * i,
+                                             60 + 10 * i, 200 + i, 150, nullptr, nullptr, nullptr, nullptr));
+    }
+    start();
+    PostMessageW(main_, kShowTrayMenuMessage, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return menuOpen(); }, 5000));
+    PostMessageW(main_, WM_CANCELMODE, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return !menuOpen(); }, 5000));
+
+    // The list kept at most 40: entry 40 is none, entry 39 the oldest kept.
+    PostMessageW(main_, WM_COMMAND, kCommandFirstWindow + kMaxWindowTargets, 0);
+    pumpMessagesFor(300);
+    EXPECT_EQ(visible(kMirrorClass), 0u);
+    EXPECT_FALSE(testenv::readDword(kValueStyle).has_value());
+    PostMessageW(main_, WM_COMMAND, kCommandFirstWindow + kMaxWindowTargets - 1, 0);
+    ASSERT_TRUE(waitUntil([&] { return visible(kMirrorClass) == 1; }, 5000));
+    EXPECT_EQ(testenv::readDword(kValueRegionLeft), 40u + 20 * (45 - kMaxWindowTargets)) << "mirrors the oldest kept";
+    EXPECT_EQ(testenv::readDword(kValueStyle), static_cast<DWORD>(FilterStyle::OneWindow));
+    for (HWND window : candidates) DestroyWindow(window);
+}
+
+TEST_F(ShellE2E, TrayIconComesBackWithItsPictureWhenTheNotificationAreaIsMadeAnew) {
+    testenv::writeDword(kValueStyle, static_cast<DWORD>(FilterStyle::SolidCover));
+    testenv::writeDword(kValueEnabled, 1);
+    testenv::writeDword(kValueHasRegion, 1);
+    testenv::writeDword(kValueRegionRight, 300);
+    testenv::writeDword(kValueRegionBottom, 300);
+    testenv::writeDword(kValueRegionLeft, 100);
+    start();
+    std::vector<COLORREF> filtered;
+    ASSERT_TRUE(waitUntil([&] { return visible(kCoverClass) == 1 && !(filtered = e2e::trayIconPixels()).empty(); },
+                          5000));
+
+    NOTIFYICONDATAW gone{};
+    gone.cbSize = sizeof gone;
+    gone.hWnd = main_;
+    gone.uID = kTrayIconId;
+    Shell_NotifyIconW(NIM_DELETE, &gone);
+    ASSERT_FALSE(e2e::trayIconExists(main_, kTrayIconId));
+    PostMessageW(main_, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(waitUntil([&] { return e2e::trayIconPixels() == filtered; }, 5000));
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+#pragma once
+// Shared by the shell's tests: the global state on a hidden stand-in for the
+// main window that runs the program's own window procedure, and a watcher
+// that answers the message box the code under test opens.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "support/filter_fixtures.h"
+#include "support/test_env.h"
+
+namespace shellfx {
+
+// Answers the first message box of this process with this caption, noting
+// its text and the TipShown value while it was open.
+struct BoxAnswerer {
+    explicit BoxAnswerer(const wchar_t* caption)
+        : thread([this, caption] {
+              for (int i = 0; i < 300 && !done; ++i, Sleep(10)) {
+                  if (HWND box = FindWindowW(L"#32770", caption)) {
+                      wchar_t body[1024] = {};
+                      GetDlgItemTextW(box, 0xFFFF, body, 1024);
+                      text = body;
+                      tipShownWhileOpen = testenv::readDword(kValueTipShown).value_or(0);
+                      shown = true;
+                      PostMessageW(box, WM_COMMAND, IDOK, 0);
+                      return;
+                  }
+              }
+          }) {}
+    ~BoxAnswerer() {
+        done = true;
+        thread.join();
+    }
+    std::atomic<bool> done{false}, shown{false};
+    std::wstring text;
+    DWORD tipShownWhileOpen = 0;
+    std::thread thread;  // last: starts once the fields exist
+};
+
+// The global state, filter off, on a stand-in main window that runs
+// mainWindowProc; the tip counts as shown, so no box stops a test.
+class ShellFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        testenv::clearSettingsKey();
+        testenv::writeDword(kValueTipShown, 1);
+        registerFilterWindowClasses(GetModuleHandleW(nullptr));
+        appState = AppState{};
+        appState.instance = GetModuleHandleW(nullptr);
+        appState.mainWindow = main_.get();
+    }
+    void TearDown() override {
+        fx::resetFilterState(appState);
+        takeMenuRequest();
+    }
+    void send(UINT message, WPARAM wParam = 0) { SendMessageW(main_.get(), message, wParam, 0); }
+    // True when the code asked for the tray menu (and takes the request away).
+    bool takeMenuRequest() {
+        MSG msg;
+        return PeekMessageW(&msg, main_.get(), kShowTrayMenuMessage, kShowTrayMenuMessage, PM_REMOVE) != FALSE;
+    }
+
+    fx::HiddenMainWindow main_{mainWindowProc};
+};
+
+}  // namespace shellfx
