@@ -127,6 +127,8 @@ void ensureBackBuffer(MirrorContext& context, int width, int height) {
     }
 }
 
+MirrorContext::~MirrorContext() { releaseBackBuffer(*this); }
+
 void releaseBackBuffer(MirrorContext& context) {
     // The DIB section must be deselected first or DeleteObject keeps it alive.
     if (context.memoryDC && context.previousBitmap) SelectObject(context.memoryDC, context.previousBitmap);

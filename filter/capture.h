@@ -4,8 +4,14 @@
 
 #include <cstdint>
 
-// Per-mirror-window record, hung on the mirror through GWLP_USERDATA.
+// Per-mirror-window record, hung on the mirror through GWLP_USERDATA. It
+// owns its back buffer and frees it with itself.
 struct MirrorContext {
+    MirrorContext() = default;
+    ~MirrorContext();
+    MirrorContext(const MirrorContext&) = delete;
+    MirrorContext& operator=(const MirrorContext&) = delete;
+
     HWND window = nullptr;
     RECT source{0, 0, 0, 0};
     int bufferWidth = 0;

@@ -113,13 +113,8 @@ void stopFilter(AppState& state) {
         if (!IsWindow(window)) continue;
         KillTimer(window, kMirrorTimerId);
         // Detached first so that no message sent while the window is destroyed reaches freed memory.
-        auto* context = reinterpret_cast<MirrorContext*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        const auto context = detachMirrorContext(window);
         DestroyWindow(window);
-        if (context) {
-            releaseBackBuffer(*context);
-            delete context;
-        }
     }
     state.mirrorWindows.clear();
 

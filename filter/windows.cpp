@@ -49,10 +49,7 @@ void presentNow(const MirrorContext& context) {
 // Creates, attaches, shows and starts one mirror; the state then owns it.
 bool putUpMirror(AppState& state, std::unique_ptr<MirrorContext> context, UINT periodMs) {
     HWND window = createFilterWindow(state, kMirrorClass, kMirrorTitle, context->source);
-    if (!window) {
-        releaseBackBuffer(*context);
-        return false;
-    }
+    if (!window) return false;
     context->window = window;
     MirrorContext* attached = context.release();
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(attached));
@@ -70,6 +67,12 @@ MirrorContext* contextOf(HWND window) {
 }
 
 }  // namespace
+
+std::unique_ptr<MirrorContext> detachMirrorContext(HWND mirror) {
+    auto* context = contextOf(mirror);
+    SetWindowLongPtrW(mirror, GWLP_USERDATA, 0);
+    return std::unique_ptr<MirrorContext>(context);
+}
 
 void registerFilterWindowClasses(HINSTANCE instance) {
     registerClass(instance, kMirrorClass, mirrorWindowProc);
@@ -163,6 +166,11 @@ LRESULT CALLBACK mirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_TIMER:
         if (MirrorContext* context = contextOf(window); context && captureFrame(*context)) presentNow(*context);
         return 0;
+    case WM_NCDESTROY: {
+        // Destroyed from outside (any program may close it): its buffer goes with it.
+        const auto orphan = detachMirrorContext(window);
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     default:
         return filterWindowDefault(window, message, wParam, lParam);
     }

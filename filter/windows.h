@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <memory>
+
+#include "filter/capture.h"
+
 #include "settings/settings.h"
 
 inline constexpr wchar_t kMirrorClass[] = L"CP_Mirror";
@@ -26,6 +30,9 @@ BOOL CALLBACK createAreaMirror(HMONITOR monitor, HDC, LPRECT, LPARAM data);
 bool createWindowMirror(AppState& state);
 // Cover over the part of the region on the monitor nearest its centre.
 void createCoverWindow(AppState& state);
+
+// Takes a mirror's context off its window; the caller then owns it.
+std::unique_ptr<MirrorContext> detachMirrorContext(HWND mirror);
 
 LRESULT CALLBACK mirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK coverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -23,12 +23,6 @@ const PatternWindow::Quads kScreenQuads{RGB(200, 30, 40), RGB(30, 180, 60), RGB(
 const PatternWindow::Quads kPrintQuads{RGB(10, 120, 130), RGB(140, 20, 150), RGB(250, 140, 10), RGB(90, 90, 250)};
 const std::string kFallbackLine = testenv::narrow(logtext::printWindowFallback);
 
-// Owns a context as a mirror window would, releasing its buffer at the end.
-struct OwnedContext {
-    MirrorContext context;
-    ~OwnedContext() { releaseBackBuffer(context); }
-};
-
 bool shown(const PatternWindow& window) {
     return waitUntil([&] { return fx::showsOnScreen(window, kScreenQuads); }, 3000);
 }
@@ -42,10 +36,10 @@ TEST(CaptureArea, CopiesTheScreenRectangleIntoTheBuffer) {
         PatternWindow helper(place, kScreenQuads, kPrintQuads);
         ASSERT_TRUE(shown(helper));
 
-        OwnedContext owned;
-        owned.context.source = place;
-        ASSERT_TRUE(captureFrame(owned.context));
-        const MirrorContext& c = owned.context;
+        MirrorContext owned;
+        owned.source = place;
+        ASSERT_TRUE(captureFrame(owned));
+        const MirrorContext& c = owned;
         ASSERT_EQ(c.bufferWidth, 200);
         ASSERT_EQ(c.bufferHeight, 160);
         ASSERT_NE(c.pixels, nullptr);
@@ -59,8 +53,8 @@ TEST(CaptureArea, CopiesTheScreenRectangleIntoTheBuffer) {
 
         // A source that starts at the helper's middle: its top-left pixel is
         // the bottom-right quadrant, so left and top are honoured.
-        owned.context.source = RECT{place.left + 100, place.top + 80, place.left + 180, place.top + 140};
-        ASSERT_TRUE(captureFrame(owned.context));
+        owned.source = RECT{place.left + 100, place.top + 80, place.left + 180, place.top + 140};
+        ASSERT_TRUE(captureFrame(owned));
         EXPECT_EQ(c.bufferWidth, 80);
         EXPECT_EQ(c.bufferHeight, 60);
         EXPECT_EQ(fx::bufferPixel(c, 0, 0), kScreenQuads[3]);
@@ -82,15 +76,15 @@ TEST(CaptureArea, SourcesBelowEightPixelsAreNotCaptured) {
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(::testing::PrintToString(fx::box(test.source)));
-        OwnedContext owned;
-        owned.context.source = test.source;
-        EXPECT_EQ(captureFrame(owned.context), test.captured);
+        MirrorContext owned;
+        owned.source = test.source;
+        EXPECT_EQ(captureFrame(owned), test.captured);
         if (test.captured) {
-            EXPECT_EQ(owned.context.bufferWidth, 8);
-            EXPECT_EQ(owned.context.bufferHeight, 8);
+            EXPECT_EQ(owned.bufferWidth, 8);
+            EXPECT_EQ(owned.bufferHeight, 8);
         } else {
-            EXPECT_EQ(owned.context.memoryDC, nullptr);
-            EXPECT_EQ(owned.context.bufferWidth, 0);
+            EXPECT_EQ(owned.memoryDC, nullptr);
+            EXPECT_EQ(owned.bufferWidth, 0);
         }
     }
 }
@@ -98,8 +92,7 @@ TEST(CaptureArea, SourcesBelowEightPixelsAreNotCaptured) {
 // ---- back buffer ---------------------------------------------------------
 
 TEST(CaptureBuffer, ReusedWhileTheSizeStaysAndRecreatedWhenItChanges) {
-    OwnedContext owned;
-    MirrorContext& c = owned.context;
+    MirrorContext c;
     c.source = fx::rect(100, 100, 164, 163);
     ASSERT_TRUE(captureFrame(c));
     const HDC dc = c.memoryDC;
@@ -176,8 +169,7 @@ TEST(CaptureWindow, OwnWindowGivesItsOwnDrawing) {
     PatternWindow target(fx::rect(600, 200, 760, 320), kScreenQuads, kPrintQuads);
     ASSERT_TRUE(shown(target));
 
-    OwnedContext owned;
-    MirrorContext& c = owned.context;
+    MirrorContext c;
     c.followsWindow = true;
     c.targetWindow = target.get();
     c.source = fx::rect(600, 200, 760, 320);
@@ -199,8 +191,7 @@ TEST(CaptureWindow, BlackTargetFallsBackToScreenPixelsAndLogsOncePerChange) {
     PatternWindow target(fx::rect(600, 400, 760, 520), kScreenQuads, kPrintQuads, /*printRenders=*/false);
     ASSERT_TRUE(shown(target));
 
-    OwnedContext owned;
-    MirrorContext& c = owned.context;
+    MirrorContext c;
     c.followsWindow = true;
     c.targetWindow = target.get();
     c.source = fx::rect(600, 400, 760, 520);
@@ -226,8 +217,7 @@ TEST(CaptureWindow, BlackTargetFallsBackToScreenPixelsAndLogsOncePerChange) {
 }
 
 TEST(CaptureWindow, NoCaptureOfMissingMinimisedGoneOrTinyTargets) {
-    OwnedContext owned;
-    MirrorContext& c = owned.context;
+    MirrorContext c;
     c.followsWindow = true;
     c.source = fx::rect(600, 200, 760, 320);
     EXPECT_FALSE(captureFrame(c)) << "no target";
@@ -337,8 +327,7 @@ COLORREF gradient(int x, int y) { return RGB((x * 7) & 0xFF, (y * 5) & 0xFF, (x 
 TEST(CapturePresent, DrawsTheBufferOneToOneWithAnOptionalOutline) {
     const RECT place = fx::rect(900, 300, 1020, 390);  // 120 x 90
     BlankWindow window(place);
-    OwnedContext owned;
-    MirrorContext& c = owned.context;
+    MirrorContext c;
     c.window = window.get();
     ensureBackBuffer(c, 120, 90);
     ASSERT_NE(c.pixels, nullptr);
@@ -377,8 +366,7 @@ TEST(CapturePresent, DrawsTheBufferOneToOneWithAnOptionalOutline) {
 TEST(CapturePresent, StretchesTheBufferToTheClientAreaAndSkipsWithoutBuffer) {
     const RECT place = fx::rect(1100, 300, 1200, 380);  // 100 x 80
     BlankWindow window(place);
-    OwnedContext owned;
-    MirrorContext& c = owned.context;
+    MirrorContext c;
     c.window = window.get();
     c.outline = false;
 

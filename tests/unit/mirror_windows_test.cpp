@@ -235,3 +235,22 @@ TEST_F(MirrorWindows, FailedCaptureExclusionIsLoggedPerMirrorAndTheMirrorStillRe
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MirrorWindows, MirrorClosedFromOutsideFreesItsBufferAndTheNextStopIsClean) {
+    turnOn(FilterStyle::ScreenArea, fx::rect(200, 150, 600, 450));
+    const HWND mirror = state_.mirrorWindows.at(0);
+    const MirrorContext* context = fx::contextOf(mirror);
+    ASSERT_NE(context, nullptr);
+    const HDC dc = context->memoryDC;
+    const HBITMAP bitmap = context->dibSection;
+    SendMessageW(mirror, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(mirror));
+    EXPECT_EQ(GetObjectType(bitmap), 0u);
+    EXPECT_EQ(GetObjectType(dc), 0u);
+    stopFilter(state_);
+    EXPECT_TRUE(state_.mirrorWindows.empty());
+}
+
+}  // namespace
