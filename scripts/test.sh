@@ -15,5 +15,5 @@ start_prefix "test-$$"
 prepare_virtual_display
 cd "$build"
 status=0
-ctest --output-on-failure --timeout 120 "$@" || status=$?
+ctest --output-on-failure "$@" || status=$?
 exit $status

@@ -11,6 +11,7 @@
 #include "app/log.h"
 #include "filter/capture.h"
 #include "support/filter_fixtures.h"
+#include "support/platform.h"
 #include "support/test_env.h"
 #include "support/wait.h"
 
@@ -30,6 +31,7 @@ bool shown(const PatternWindow& window) {
 // ---- area capture --------------------------------------------------------
 
 TEST(CaptureArea, CopiesTheScreenRectangleIntoTheBuffer) {
+    if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
     // One helper on each monitor: the second one lies at negative x.
     for (const RECT place : {fx::rect(200, 200, 400, 360), fx::rect(-1000, 120, -800, 280)}) {
         SCOPED_TRACE(::testing::PrintToString(fx::box(place)));
