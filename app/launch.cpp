@@ -36,13 +36,13 @@ std::wstring getModulePath() {
     return std::wstring(buffer, length < kModulePathBuffer ? length : kModulePathBuffer - 1);
 }
 
+bool wholeScreenTipShown() {
+    RegistryKey key;
+    return key.openForRead(kSettingsKeyPath) == ERROR_SUCCESS && readDword(key.get(), kValueTipShown).value_or(0) != 0;
+}
+
 void showWholeScreenTip() {
-    {
-        RegistryKey key;
-        if (key.openForRead(kSettingsKeyPath) == ERROR_SUCCESS && readDword(key.get(), kValueTipShown).value_or(0) != 0) {
-            return;
-        }
-    }
+    if (wholeScreenTipShown()) return;
     {
         // Written before the box: a program ended while it is open never shows it again.
         RegistryKey key;
