@@ -1,7 +1,7 @@
 #pragma once
-// Another program's windows for the overlay tests and the benchmark: the
-// overlay_helper executable beside this one, started with the windows wanted
-// and ended with its owner. Header-only, free of the test framework, so the
+// Overlay hiding's tests and benchmark: another program's windows (the
+// overlay_helper executable beside this one, ended with its owner) and the
+// record as the registry holds it. Free of the test framework, so the
 // benchmark shares it.
 
 #include <windows.h>
@@ -10,14 +10,15 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/registry.h"
 
 namespace ox {
 
-// The extended style of a drawing layer laid over the screen.
 inline constexpr DWORD kOverlayStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW;
+inline constexpr wchar_t kHelperClass[] = L"ClearpaneTestOverlay";
 
 struct HelperWindows {
     DWORD exStyle;
@@ -25,72 +26,13 @@ struct HelperWindows {
     int count = 1;
 };
 
-inline std::wstring besideThisProgram(const wchar_t* name) {
-    wchar_t self[MAX_PATH] = {};
-    std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
-}
-
-// The helper's window class.
-inline constexpr wchar_t kHelperClass[] = L"ClearpaneTestOverlay";
-
-// Top-level windows of the helper's class in a process, hidden ones included, in z-order.
-inline std::vector<HWND> helperWindowsOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> found;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (owner == s.processId && lstrcmpW(name, kHelperClass) == 0) s.found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The stored form, spelt out: 8 little-endian bytes per handle.
-inline std::vector<BYTE> recordBytes(std::initializer_list<std::uint64_t> handles) {
-    std::vector<BYTE> bytes;
-    for (std::uint64_t h : handles) {
-        for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<BYTE>(h >> (8 * i)));
-    }
-    return bytes;
-}
-
-struct StoredValue {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-    bool operator==(const StoredValue&) const = default;
-};
-
-inline std::optional<StoredValue> storedRecord() {
-    RegistryKey key;
-    if (key.openForRead(kSettingsKeyPath) != ERROR_SUCCESS) return std::nullopt;
-    StoredValue stored;
-    DWORD size = 0;
-    if (RegQueryValueExW(key.get(), kValueHiddenOverlays, nullptr, &stored.type, nullptr, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    stored.bytes.resize(size);
-    RegQueryValueExW(key.get(), kValueHiddenOverlays, nullptr, nullptr, stored.bytes.data(), &size);
-    return stored;
-}
-
-inline StoredValue binaryRecord(std::initializer_list<std::uint64_t> handles) {
-    return {REG_BINARY, recordBytes(handles)};
-}
-
 class OverlayHelper {
 public:
     // Starts the helper and waits until all its windows are shown.
     explicit OverlayHelper(const std::vector<HelperWindows>& specs) {
-        std::wstring commandLine = L"\"" + besideThisProgram(L"overlay_helper.exe") + L"\"";
+        wchar_t self[MAX_PATH] = {};
+        std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+        std::wstring commandLine = L"\"" + path.substr(0, path.find_last_of(L'\\') + 1) + L"overlay_helper.exe\"";
         size_t expected = 0;
         for (const HelperWindows& spec : specs) {
             wchar_t arg[96];
@@ -109,14 +51,10 @@ public:
         CloseHandle(info.hThread);
         process_ = info.hProcess;
         processId_ = info.dwProcessId;
-        for (ULONGLONG end = GetTickCount64() + 10000; GetTickCount64() < end; Sleep(10)) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-            windows_ = helperWindowsOf(processId_);
-            size_t shown = 0;
-            for (HWND window : windows_) shown += IsWindowVisible(window) ? 1 : 0;
-            if (shown == expected) break;
-            if (WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) break;
+        for (ULONGLONG end = GetTickCount64() + 10000; windows_.size() < expected && GetTickCount64() < end;) {
+            Sleep(10);
+            windows_.clear();
+            EnumWindows(collect, reinterpret_cast<LPARAM>(this));
         }
     }
     ~OverlayHelper() {
@@ -128,10 +66,8 @@ public:
     OverlayHelper(const OverlayHelper&) = delete;
     OverlayHelper& operator=(const OverlayHelper&) = delete;
 
-    DWORD processId() const { return processId_; }
-    // Its windows as they stood when all were shown.
+    // Its shown windows, in z-order.
     const std::vector<HWND>& windows() const { return windows_; }
-    // The one window with this rectangle, or null.
     HWND windowAt(const RECT& rect) const {
         for (HWND window : windows_) {
             RECT r{};
@@ -141,9 +77,45 @@ public:
     }
 
 private:
+    static BOOL CALLBACK collect(HWND window, LPARAM self) {
+        auto* helper = reinterpret_cast<OverlayHelper*>(self);
+        DWORD owner = 0;
+        wchar_t name[64] = {};
+        GetWindowThreadProcessId(window, &owner);
+        GetClassNameW(window, name, 64);
+        if (owner == helper->processId_ && IsWindowVisible(window) && lstrcmpW(name, kHelperClass) == 0) {
+            helper->windows_.push_back(window);
+        }
+        return TRUE;
+    }
+
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
     std::vector<HWND> windows_;
 };
+
+// The record value as stored: its type and bytes; nullopt when absent.
+using StoredValue = std::pair<DWORD, std::vector<BYTE>>;
+inline std::optional<StoredValue> storedRecord() {
+    RegistryKey key;
+    DWORD type = 0, size = 0;
+    if (key.openForRead(kSettingsKeyPath) != ERROR_SUCCESS ||
+        RegQueryValueExW(key.get(), kValueHiddenOverlays, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::vector<BYTE> bytes(size);
+    RegQueryValueExW(key.get(), kValueHiddenOverlays, nullptr, nullptr, bytes.data(), &size);
+    return StoredValue{type, bytes};
+}
+
+// The record of these handles, spelt out: 8 little-endian bytes each.
+inline StoredValue recordOf(std::initializer_list<std::uint64_t> handles) {
+    std::vector<BYTE> bytes;
+    for (std::uint64_t h : handles) {
+        for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<BYTE>(h >> (8 * i)));
+    }
+    return {REG_BINARY, bytes};
+}
+inline std::uint64_t handleValue(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
 
 }  // namespace ox
