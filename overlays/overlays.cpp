@@ -61,14 +61,14 @@ BOOL CALLBACK classifyOverlayWindow(HWND window, LPARAM candidates) {
 void hideOverlayWindows(AppState& state) {
     std::vector<HWND> candidates;
     EnumWindows(classifyOverlayWindow, reinterpret_cast<LPARAM>(&candidates));
+    auto& hidden = state.hiddenOverlays;
     for (HWND window : candidates) {
-        auto& hidden = state.hiddenOverlays;
         if (std::find(hidden.begin(), hidden.end(), window) != hidden.end()) continue;
         // Named in the registry before it disappears, or left alone: a window
         // hidden without a record would stay hidden after a crash.
         if (!addToHiddenOverlayRecord(window)) continue;
         ShowWindow(window, SW_HIDE);
-        state.hiddenOverlays.push_back(window);
+        hidden.push_back(window);
         logLine(logtext::hidOverlay);
     }
 }

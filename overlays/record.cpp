@@ -1,8 +1,9 @@
+#include "overlays/overlays.h"
+
 #include <algorithm>
 #include <cstdint>
 
 #include "app/log.h"
-#include "overlays/overlays.h"
 
 namespace {
 
