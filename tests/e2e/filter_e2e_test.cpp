@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ids.h"
 #include "app/log.h"
 #include "e2e/e2e_support.h"
 #include "filter/windows.h"
@@ -166,7 +167,7 @@ TEST_F(FilterE2E, TrayIconShowsTheFilteredPictureWhenTheSavedFilterComesBack) {
 
 namespace {
 
-TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackOnQuitAndAfterAForcedEnd) {
+TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackWithTheFilterOffOnQuitAndAfterAForcedEnd) {
     ox::OverlayHelper helper({{ox::kOverlayStyle, RECT{0, 0, 1920, 1080}}});
     const HWND overlay = helper.windows().at(0);
     const auto record = ox::recordOf({ox::handleValue(overlay)});
@@ -174,13 +175,18 @@ TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackOnQuitAndAfterAForc
         return waitUntil([&] { return !IsWindowVisible(overlay); }, 10000) && ox::storedRecord() == record;
     };
     testenv::writeDword(kValueHideOverlays, 1);
+    testenv::writeDword(kValueTipShown, 1);  // no box when the filter is turned back on
     storeSettings(0);
     startProgram();
     ASSERT_TRUE(hidden());
+    PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandHideAnnotations, 0);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(overlay) && !ox::storedRecord(); })) << "filter off";
+    PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandHideAnnotations, 0);
+    ASSERT_TRUE(hidden()) << "filter on again";
     program_.stop();
     ASSERT_TRUE(program_.waitForExit().has_value());
     EXPECT_TRUE(IsWindowVisible(overlay) && !ox::storedRecord()) << "quit";
-    EXPECT_EQ(logCount(logtext::hidOverlay), 1u);
+    EXPECT_EQ(logCount(logtext::hidOverlay), 2u);
 
     e2e::Program crashing;
     ASSERT_TRUE(crashing.start({appData_, L"", logPath()}) && crashing.waitUntilStarted());

@@ -14,6 +14,7 @@
 #include "overlays/overlays.h"
 #include "support/filter_fixtures.h"
 #include "support/overlay_fixtures.h"
+#include "support/platform.h"
 #include "support/test_env.h"
 
 namespace {
@@ -40,6 +41,7 @@ void storeRecord(const ox::StoredValue& value) {
 class Overlays : public ::testing::Test {
 protected:
     void SetUp() override {
+        if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
         testenv::clearSettingsKey();
         testenv::deleteLog();
         fx::freshAppState(main_.get());
