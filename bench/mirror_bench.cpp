@@ -1,6 +1,7 @@
 // Cost of one mirror frame (captureFrame + presentFrame) beside the bare
 // platform calls it is made of, measured in the same run on the same sizes,
-// and the process's GDI objects and memory after many frames.
+// the process's GDI objects and memory after many frames, and the cost of
+// overlay hiding (overlay_bench.cpp).
 //
 // Usage: clearpane_bench [frames-for-the-leak-check]   (default 10000)
 #include <windows.h>
@@ -14,6 +15,8 @@
 #include <functional>
 #include <vector>
 
+#include "bench/overlay_bench.h"
+#include "bench/timing.h"
 #include "filter/capture.h"
 
 #ifndef PW_RENDERFULLCONTENT
@@ -21,44 +24,6 @@
 #endif
 
 namespace {
-
-double ticksPerMs = 0;
-
-double nowMs() {
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / ticksPerMs;
-}
-
-void pumpMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
-// Median time of one call of each function. The calls take turns, round
-// after round, so that a noisy spell of the machine weighs on all alike.
-std::vector<double> medianMs(int frames, const std::vector<std::function<void()>>& calls) {
-    for (int i = 0; i < 3; ++i) {
-        for (const auto& call : calls) call();
-    }
-    GdiFlush();
-    std::vector<std::vector<double>> times(calls.size());
-    for (int i = 0; i < frames; ++i) {
-        for (size_t c = 0; c < calls.size(); ++c) {
-            const double start = nowMs();
-            calls[c]();
-            GdiFlush();
-            times[c].push_back(nowMs() - start);
-        }
-        if (i % 16 == 0) pumpMessages();
-    }
-    std::vector<double> medians;
-    for (auto& series : times) {
-        std::sort(series.begin(), series.end());
-        medians.push_back(series[series.size() / 2]);
-    }
-    return medians;
-}
 
 // A 32-bit top-down DIB section in a memory DC, as the mirror holds it.
 struct Dib {
@@ -320,9 +285,6 @@ void leakCheck(int totalFrames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    ticksPerMs = static_cast<double>(frequency.QuadPart) / 1000.0;
     const int leakFrames = argc > 1 ? std::max(100, std::atoi(argv[1])) : 10000;
     registerClasses();
 
@@ -347,6 +309,9 @@ int main(int argc, char** argv) {
                 "blit 1:1", "memcpy", "ratio");
     printRow("1920x1080", measureOneWindow(1920, 1080, 100));
     std::printf("\nratio = (mirror capture + present) / (bare capture + bare present)\n");
+
+    std::printf("\n");
+    runOverlayBench();
 
     std::printf("\n");
     if (!censusWorks()) std::printf("warning: the GDI census does not follow created and deleted objects\n");

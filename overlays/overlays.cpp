@@ -1,9 +1,82 @@
 #include "overlays/overlays.h"
 
-// Overlay hiding is not built yet: nothing is ever hidden, so there is
-// nothing to show again.
-void hideOverlayWindows(AppState&) {}
+#include <algorithm>
 
-void restoreOverlayWindows(AppState& state) { state.hiddenOverlays.clear(); }
+#include "app/log.h"
 
-void restorePreviousRunOverlays() {}
+namespace {
+
+// GetClassNameW never reports more than this (terminator included).
+constexpr int kClassNameCapacity = 256;
+
+bool isExcludedClass(std::wstring_view name) {
+    return name.starts_with(kExcludedOverlayClassPrefix) ||
+           std::find(std::begin(kExcludedOverlayClasses), std::end(kExcludedOverlayClasses), name) !=
+               std::end(kExcludedOverlayClasses);
+}
+
+}  // namespace
+
+bool isOverlayWindow(const OverlayWindowFacts& facts, DWORD ownProcessId) {
+    // Our own windows (main, mirrors, cover, selection) look much like overlays.
+    if (facts.processId == ownProcessId) return false;
+    if (!facts.visible || facts.minimised) return false;
+    if (isExcludedClass(facts.className)) return false;
+    if (!(facts.exStyle & WS_EX_TOPMOST)) return false;
+    if (!(facts.exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT))) return false;
+    if (!(facts.exStyle & WS_EX_TOOLWINDOW)) return false;
+    if (!hasMinimumSize(facts.rect, kMinOverlaySide)) return false;
+
+    const long long monitorWidth = rectWidth(facts.monitor), monitorHeight = rectHeight(facts.monitor);
+    if (monitorWidth <= 0 || monitorHeight <= 0) return false;
+    // Doubles: 64-bit products of far-flung coordinates could still wrap.
+    const RECT covered = clipRect(facts.rect, facts.monitor);
+    const double coveredArea = static_cast<double>(rectWidth(covered)) * static_cast<double>(rectHeight(covered));
+    const double monitorArea = static_cast<double>(monitorWidth) * static_cast<double>(monitorHeight);
+    return coveredArea / monitorArea > kMinOverlayCoverage;
+}
+
+BOOL CALLBACK classifyOverlayWindow(HWND window, LPARAM candidates) {
+    OverlayWindowFacts facts;
+    GetWindowThreadProcessId(window, &facts.processId);
+    facts.visible = IsWindowVisible(window) != FALSE;
+    facts.minimised = IsIconic(window) != FALSE;
+    // Most top-level windows are hidden: spare them the remaining queries.
+    if (facts.processId == GetCurrentProcessId() || !facts.visible || facts.minimised) return TRUE;
+
+    // A failed call leaves the name empty, which no exclusion matches.
+    wchar_t className[kClassNameCapacity] = {};
+    GetClassNameW(window, className, kClassNameCapacity);
+    facts.className = className;
+    facts.exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    GetWindowRect(window, &facts.rect);
+    facts.monitor = nearestMonitorRect(rectCentre(facts.rect));
+
+    if (isOverlayWindow(facts, GetCurrentProcessId())) {
+        reinterpret_cast<std::vector<HWND>*>(candidates)->push_back(window);
+    }
+    return TRUE;
+}
+
+void hideOverlayWindows(AppState& state) {
+    std::vector<HWND> candidates;
+    EnumWindows(classifyOverlayWindow, reinterpret_cast<LPARAM>(&candidates));
+    auto& hidden = state.hiddenOverlays;
+    for (HWND window : candidates) {
+        if (std::find(hidden.begin(), hidden.end(), window) != hidden.end()) continue;
+        // Named in the registry before it disappears, or left alone: a window
+        // hidden without a record would stay hidden after a crash.
+        if (!addToHiddenOverlayRecord(window)) continue;
+        ShowWindow(window, SW_HIDE);
+        hidden.push_back(window);
+        logLine(logtext::hidOverlay);
+    }
+}
+
+void restoreOverlayWindows(AppState& state) {
+    for (HWND window : state.hiddenOverlays) {
+        if (IsWindow(window)) ShowWindow(window, SW_SHOWNOACTIVATE);
+        removeFromHiddenOverlayRecord(window);
+    }
+    state.hiddenOverlays.clear();
+}

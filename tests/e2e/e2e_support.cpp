@@ -149,6 +149,12 @@ void Program::stop() {
     }
 }
 
+void Program::kill() {
+    if (!running()) return;
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+}
+
 HWND Program::mainWindow() const {
     for (HWND window : windows()) {
         if (windowClass(window) == L"CP_Main" && windowText(window) == L"Clearpane") return window;

@@ -58,6 +58,8 @@ public:
     // Posts WM_CLOSE to the main window and to any message box of the
     // process, waits, and terminates the process as a last resort.
     void stop();
+    // Ends the process at once (TerminateProcess), as a crash would.
+    void kill();
 
     DWORD processId() const { return processId_; }
     // The process's CP_Main window titled "Clearpane", or null.

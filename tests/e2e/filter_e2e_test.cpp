@@ -1,6 +1,7 @@
 // The real Clearpane.exe brings back the filter that was on when it last
 // saved: an area mirror or a cover at the stored region, never the
-// one-window mirror, whose target is not remembered.
+// one-window mirror, whose target is not remembered. With it come back the
+// hidden overlays of other programs, which reappear however it ends.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "app/ids.h"
 #include "app/log.h"
 #include "e2e/e2e_support.h"
 #include "filter/windows.h"
 #include "settings/settings.h"
+#include "support/overlay_fixtures.h"
 #include "support/test_env.h"
 #include "support/wait.h"
 
@@ -158,6 +161,53 @@ TEST_F(FilterE2E, TrayIconShowsTheFilteredPictureWhenTheSavedFilterComesBack) {
         filtered = e2e::trayIconPixels();
         return !filtered.empty() && filtered != idle;
     }, 5000)) << "the tray icon did not change to the filtered picture";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackWithTheFilterOffOnQuitAndAfterAForcedEnd) {
+    ox::OverlayHelper helper({{ox::kOverlayStyle, RECT{0, 0, 1920, 1080}}});
+    const HWND overlay = helper.windows().at(0);
+    const auto record = ox::recordOf({ox::handleValue(overlay)});
+    auto hidden = [&] {
+        return waitUntil([&] { return !IsWindowVisible(overlay); }, 10000) && ox::storedRecord() == record;
+    };
+    testenv::writeDword(kValueHideOverlays, 1);
+    testenv::writeDword(kValueTipShown, 1);  // no box when the filter is turned back on
+    storeSettings(0);
+    startProgram();
+    ASSERT_TRUE(hidden());
+    PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandHideAnnotations, 0);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(overlay) && !ox::storedRecord(); })) << "filter off";
+    PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandHideAnnotations, 0);
+    ASSERT_TRUE(hidden()) << "filter on again";
+    program_.stop();
+    ASSERT_TRUE(program_.waitForExit().has_value());
+    EXPECT_TRUE(IsWindowVisible(overlay) && !ox::storedRecord()) << "quit";
+    EXPECT_EQ(logCount(logtext::hidOverlay), 2u);
+
+    e2e::Program crashing;
+    ASSERT_TRUE(crashing.start({appData_, L"", logPath()}) && crashing.waitUntilStarted());
+    ASSERT_TRUE(hidden());
+    crashing.kill();
+    EXPECT_TRUE(!IsWindowVisible(overlay) && ox::storedRecord() == record) << "forced end";
+
+    // The next start, with the filter off so that it hides nothing anew.
+    testenv::writeDword(kValueEnabled, 0);
+    const ULONGLONG logBefore = e2e::logSize(logPath());
+    e2e::Program next;
+    ASSERT_TRUE(next.start({appData_, L"", logPath()}) && next.waitUntilStarted());
+    // Its restore line and "started" are its last lines: then it writes no more.
+    const auto bytes = [](const wchar_t* line) { return 22 + testenv::narrow(line).size() + 2; };
+    EXPECT_TRUE(waitUntil([&] {
+        return e2e::logSize(logPath()) >= logBefore + bytes(logtext::restoredOverlays) + bytes(logtext::started);
+    }));
+    EXPECT_TRUE(IsWindowVisible(overlay) && !ox::storedRecord()) << "next start";
+    const auto lines = e2e::logMessages(logPath());
+    EXPECT_EQ(std::vector(lines.end() - 2, lines.end()),
+              (std::vector{testenv::narrow(logtext::restoredOverlays), testenv::narrow(logtext::started)}));
 }
 
 }  // namespace

@@ -284,6 +284,15 @@ private:
     HWND window_ = nullptr;
 };
 
+// A fresh global state of this process, with the filter's window classes
+// registered and `mainWindow` as the main window.
+inline void freshAppState(HWND mainWindow) {
+    registerFilterWindowClasses(GetModuleHandleW(nullptr));
+    appState = AppState{};
+    appState.instance = GetModuleHandleW(nullptr);
+    appState.mainWindow = mainWindow;
+}
+
 // Takes the filter down and returns the state to its initial values.
 inline void resetFilterState(AppState& state) {
     stopFilter(state);

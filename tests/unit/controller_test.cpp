@@ -51,10 +51,7 @@ protected:
         if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
         testenv::clearSettingsKey();
         testenv::deleteLog();
-        registerFilterWindowClasses(GetModuleHandleW(nullptr));
-        appState = AppState{};
-        appState.instance = GetModuleHandleW(nullptr);
-        appState.mainWindow = main_.get();
+        fx::freshAppState(main_.get());
     }
     void TearDown() override {
         fx::resetFilterState(appState);

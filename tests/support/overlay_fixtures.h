@@ -1,0 +1,121 @@
+#pragma once
+// Overlay hiding's tests and benchmark: another program's windows (the
+// overlay_helper executable beside this one, ended with its owner) and the
+// record as the registry holds it. Free of the test framework, so the
+// benchmark shares it.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "settings/registry.h"
+
+namespace ox {
+
+inline constexpr DWORD kOverlayStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW;
+inline constexpr wchar_t kHelperClass[] = L"ClearpaneTestOverlay";
+
+struct HelperWindows {
+    DWORD exStyle;
+    RECT rect;
+    int count = 1;
+};
+
+class OverlayHelper {
+public:
+    // Starts the helper and waits until all its windows are shown.
+    explicit OverlayHelper(const std::vector<HelperWindows>& specs) {
+        wchar_t self[MAX_PATH] = {};
+        std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+        std::wstring commandLine = L"\"" + path.substr(0, path.find_last_of(L'\\') + 1) + L"overlay_helper.exe\"";
+        size_t expected = 0;
+        for (const HelperWindows& spec : specs) {
+            wchar_t arg[96];
+            wsprintfW(arg, L" %lx,%ld,%ld,%ld,%ld,%d", spec.exStyle, spec.rect.left, spec.rect.top,
+                      spec.rect.right - spec.rect.left, spec.rect.bottom - spec.rect.top, spec.count);
+            commandLine += arg;
+            expected += static_cast<size_t>(spec.count);
+        }
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                            &startup, &info)) {
+            return;
+        }
+        CloseHandle(info.hThread);
+        process_ = info.hProcess;
+        processId_ = info.dwProcessId;
+        for (ULONGLONG end = GetTickCount64() + 10000; windows_.size() < expected && GetTickCount64() < end;) {
+            Sleep(10);
+            windows_.clear();
+            EnumWindows(collect, reinterpret_cast<LPARAM>(this));
+        }
+    }
+    ~OverlayHelper() {
+        if (!process_) return;
+        TerminateProcess(process_, 0);
+        WaitForSingleObject(process_, 5000);
+        CloseHandle(process_);
+    }
+    OverlayHelper(const OverlayHelper&) = delete;
+    OverlayHelper& operator=(const OverlayHelper&) = delete;
+
+    // Its shown windows, in z-order.
+    const std::vector<HWND>& windows() const { return windows_; }
+    HWND windowAt(const RECT& rect) const {
+        for (HWND window : windows_) {
+            RECT r{};
+            if (GetWindowRect(window, &r) && EqualRect(&r, &rect)) return window;
+        }
+        return nullptr;
+    }
+
+private:
+    static BOOL CALLBACK collect(HWND window, LPARAM self) {
+        auto* helper = reinterpret_cast<OverlayHelper*>(self);
+        DWORD owner = 0;
+        wchar_t name[64] = {};
+        GetWindowThreadProcessId(window, &owner);
+        GetClassNameW(window, name, 64);
+        if (owner == helper->processId_ && IsWindowVisible(window) && lstrcmpW(name, kHelperClass) == 0) {
+            helper->windows_.push_back(window);
+        }
+        return TRUE;
+    }
+
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    std::vector<HWND> windows_;
+};
+
+// The record value as stored: its type and bytes; nullopt when absent.
+using StoredValue = std::pair<DWORD, std::vector<BYTE>>;
+inline std::optional<StoredValue> storedRecord() {
+    RegistryKey key;
+    DWORD type = 0, size = 0;
+    if (key.openForRead(kSettingsKeyPath) != ERROR_SUCCESS ||
+        RegQueryValueExW(key.get(), kValueHiddenOverlays, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::vector<BYTE> bytes(size);
+    RegQueryValueExW(key.get(), kValueHiddenOverlays, nullptr, nullptr, bytes.data(), &size);
+    return StoredValue{type, bytes};
+}
+
+// The record of these handles, spelt out: 8 little-endian bytes each.
+inline StoredValue recordOf(std::initializer_list<std::uint64_t> handles) {
+    std::vector<BYTE> bytes;
+    for (std::uint64_t h : handles) {
+        for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<BYTE>(h >> (8 * i)));
+    }
+    return {REG_BINARY, bytes};
+}
+inline std::uint64_t handleValue(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
+
+}  // namespace ox

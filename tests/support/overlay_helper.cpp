@@ -1,0 +1,52 @@
+// Another program's windows for the overlay tests and the benchmark.
+//
+// Usage: overlay_helper SPEC...   with SPEC = EXSTYLE,LEFT,TOP,WIDTH,HEIGHT[,COUNT]
+// (EXSTYLE in hexadecimal). Each spec makes COUNT (default 1) shown popup
+// windows of that extended style and rectangle; the program then runs until
+// it is ended or its last window is closed.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "support/overlay_fixtures.h"
+
+namespace {
+
+int openWindows = 0;
+
+LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY && --openWindows == 0) PostQuitMessage(0);
+    if (message == WM_ERASEBKGND) return 1;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = ox::kHelperClass;
+    if (!RegisterClassExW(&windowClass)) return 1;
+
+    for (int i = 1; i < argc; ++i) {
+        unsigned long exStyle = 0;
+        long left = 0, top = 0;
+        int width = 0, height = 0, count = 1;
+        if (std::sscanf(argv[i], "%lx,%ld,%ld,%d,%d,%d", &exStyle, &left, &top, &width, &height, &count) < 5) {
+            return 2;
+        }
+        for (int n = 0; n < count; ++n) {
+            HWND window = CreateWindowExW(exStyle, windowClass.lpszClassName, L"overlay", WS_POPUP, left, top, width,
+                                          height, nullptr, nullptr, windowClass.hInstance, nullptr);
+            if (!window) return 3;
+            ++openWindows;
+            if (exStyle & WS_EX_LAYERED) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+            ShowWindow(window, SW_SHOWNOACTIVATE);
+        }
+    }
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return 0;
+}

@@ -1,0 +1,210 @@
+// Overlay hiding: the registry record that outlives a crash, which windows
+// count as overlays, and that every stop of the filter shows them again.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/log.h"
+#include "app/shell.h"
+#include "overlays/overlays.h"
+#include "support/filter_fixtures.h"
+#include "support/overlay_fixtures.h"
+#include "support/platform.h"
+#include "support/test_env.h"
+
+namespace {
+
+using ox::recordOf;
+using ox::storedRecord;
+
+const std::string kHidLine = testenv::narrow(logtext::hidOverlay);
+const std::string kRestoredLine = testenv::narrow(logtext::restoredOverlays);
+// The test display: the primary monitor and a second one to its left.
+const RECT kPrimary{0, 0, 1920, 1080};
+const RECT kLeftMonitor{-1280, 0, 0, 1024};
+constexpr std::uint64_t kHigh = 0x80000000'0000ABCDull;
+
+HWND handle(std::uint64_t value) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value)); }
+
+void storeRecord(const ox::StoredValue& value) {
+    RegistryKey key;
+    key.openForWrite(kSettingsKeyPath);
+    RegSetValueExW(key.get(), kValueHiddenOverlays, 0, value.first, value.second.data(),
+                   static_cast<DWORD>(value.second.size()));
+}
+
+class Overlays : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
+        testenv::clearSettingsKey();
+        testenv::deleteLog();
+        fx::freshAppState(main_.get());
+    }
+    void TearDown() override { fx::resetFilterState(appState); }
+
+    fx::HiddenMainWindow main_{mainWindowProc};
+};
+
+TEST_F(Overlays, RecordKeepsEachHandleOnceInOrderAndNeverStoresAnEmptyValue) {
+    addToHiddenOverlayRecord(handle(0x1234));
+    addToHiddenOverlayRecord(handle(kHigh));
+    EXPECT_TRUE(addToHiddenOverlayRecord(handle(0x1234)));
+    EXPECT_EQ(storedRecord(), recordOf({0x1234, kHigh}));
+    EXPECT_EQ(readHiddenOverlayRecord(), (std::vector<HWND>{handle(0x1234), handle(kHigh)}));
+    removeFromHiddenOverlayRecord(handle(0x99));
+    EXPECT_EQ(storedRecord(), recordOf({0x1234, kHigh}));
+    removeFromHiddenOverlayRecord(handle(0x1234));
+    removeFromHiddenOverlayRecord(handle(kHigh));
+    EXPECT_EQ(storedRecord(), std::nullopt);
+}
+
+TEST_F(Overlays, StartUpShowsWhatAValidRecordNamesAndLeavesAnInvalidOneAlone) {
+    fx::PatternWindow kept(kPrimary, fx::solid(RGB(1, 2, 3)), fx::solid(RGB(1, 2, 3)));
+    ShowWindow(kept.get(), SW_HIDE);
+    const ox::StoredValue threeOneAlive = recordOf({0x1234, ox::handleValue(kept.get()), 0x5678});
+    struct Case {
+        const char* what;
+        ox::StoredValue stored;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"three handles, one alive", threeOneAlive, true},
+        {"all gone", recordOf({0x1234}), true},
+        {"12 bytes", {REG_BINARY, std::vector<BYTE>(12, 0x11)}, false},
+        {"0 bytes", {REG_BINARY, {}}, false},
+        {"another type", {REG_QWORD, threeOneAlive.second}, false},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        testenv::deleteLog();
+        storeRecord(test.stored);
+        restorePreviousRunOverlays();
+        EXPECT_EQ(storedRecord(), test.valid ? std::nullopt : std::optional(test.stored));
+        EXPECT_EQ(testenv::logMessages(), test.valid ? std::vector{kRestoredLine} : std::vector<std::string>{});
+    }
+    EXPECT_TRUE(IsWindowVisible(kept.get()));
+    EXPECT_TRUE(appState.hiddenOverlays.empty()) << "an earlier run's windows are not tracked";
+    addToHiddenOverlayRecord(handle(0x42));
+    EXPECT_EQ(storedRecord(), recordOf({0x42})) << "an add replaces an invalid value";
+}
+
+TEST_F(Overlays, ClassificationRulesInOrder) {
+    constexpr DWORD kOwn = 7;
+    const OverlayWindowFacts overlay{42, true, false, L"Annotate", ox::kOverlayStyle, {0, 0, 1000, 1000}, kPrimary};
+    struct Case {
+        const char* what;
+        std::function<void(OverlayWindowFacts&)> change;
+        bool qualifies;
+    };
+    const Case cases[] = {
+        {"top-most layered click-through tool window over half the monitor", [](auto&) {}, true},
+        {"of this process", [](auto& f) { f.processId = kOwn; }, false},
+        {"invisible", [](auto& f) { f.visible = false; }, false},
+        {"minimised", [](auto& f) { f.minimised = true; }, false},
+        {"not top-most", [](auto& f) { f.exStyle &= ~WS_EX_TOPMOST; }, false},
+        {"neither layered nor transparent", [](auto& f) { f.exStyle &= ~(WS_EX_LAYERED | WS_EX_TRANSPARENT); }, false},
+        {"layered only", [](auto& f) { f.exStyle &= ~WS_EX_TRANSPARENT; }, true},
+        {"transparent only", [](auto& f) { f.exStyle &= ~WS_EX_LAYERED; }, true},
+        {"not a tool window", [](auto& f) { f.exStyle &= ~WS_EX_TOOLWINDOW; }, false},
+        {"excluded class in other case", [](auto& f) { f.className = L"shell_traywnd"; }, true},
+        {"class beginning with the prefix", [](auto& f) { f.className = L"Windows.UI.Core.CoreWindow"; }, false},
+        {"class holding the prefix later", [](auto& f) { f.className = L"XWindows.UI.Core"; }, true},
+        {"no class name", [](auto& f) { f.className = L""; }, true},
+        {"200 x 200", [](auto& f) { f.rect = {0, 0, 200, 200}; f.monitor = {0, 0, 400, 200}; }, true},
+        {"199 x 400", [](auto& f) { f.rect = {0, 0, 199, 400}; f.monitor = {0, 0, 300, 400}; }, false},
+        {"exactly 45 %", [](auto& f) { f.rect = {0, 0, 1000, 450}; f.monitor = {0, 0, 1000, 1000}; }, false},
+        {"45.1 %", [](auto& f) { f.rect = {0, 0, 1000, 451}; f.monitor = {0, 0, 1000, 1000}; }, true},
+        {"large but mostly off its monitor", [](auto& f) { f.rect = {-1200, 0, 800, 1080}; }, false},
+        {"no monitor known", [](auto& f) { f.monitor = {0, 0, 0, 0}; }, false},
+        {"wider than 32 bits", [](auto& f) { f.rect = {-2000000000, -2000000000, 2000000000, 2000000000}; }, true},
+    };
+    for (const Case& test : cases) {
+        OverlayWindowFacts facts = overlay;
+        test.change(facts);
+        EXPECT_EQ(isOverlayWindow(facts, kOwn), test.qualifies) << test.what;
+    }
+    for (std::wstring_view name : kExcludedOverlayClasses) {
+        OverlayWindowFacts facts = overlay;
+        facts.className = name;
+        EXPECT_FALSE(isOverlayWindow(facts, kOwn)) << testenv::narrow(std::wstring(name));
+    }
+}
+
+TEST_F(Overlays, AnotherProgramsWindowsAreMeasuredOnTheMonitorNearestTheirCentre) {
+    const RECT centredOnLeft{-1280, 0, 700, 600};      // 58 % of the left monitor
+    const RECT centredOnPrimary{-1280, 0, 1400, 600};  // 40 % of the primary
+    ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary},
+                              {ox::kOverlayStyle, centredOnLeft},
+                              {ox::kOverlayStyle, centredOnPrimary}});
+    fx::PatternWindow own(kPrimary, fx::solid(RGB(1, 2, 3)), fx::solid(RGB(1, 2, 3)));
+    SetWindowLongPtrW(own.get(), GWL_EXSTYLE, ox::kOverlayStyle);
+
+    hideOverlayWindows(appState);
+    const HWND whole = helper.windowAt(kPrimary), left = helper.windowAt(centredOnLeft);
+    EXPECT_EQ(std::set<HWND>(appState.hiddenOverlays.begin(), appState.hiddenOverlays.end()),
+              (std::set<HWND>{whole, left}));
+    EXPECT_FALSE(IsWindowVisible(whole) || IsWindowVisible(left));
+    EXPECT_TRUE(IsWindowVisible(helper.windowAt(centredOnPrimary)) && IsWindowVisible(own.get()));
+    EXPECT_EQ(readHiddenOverlayRecord(), appState.hiddenOverlays) << "recorded in the order of hiding";
+
+    // One closed by its program while hidden: dropped without a trace.
+    SendMessageTimeoutW(whole, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    ASSERT_FALSE(IsWindow(whole));
+    restoreOverlayWindows(appState);
+    EXPECT_TRUE(IsWindowVisible(left));
+    EXPECT_TRUE(appState.hiddenOverlays.empty());
+    EXPECT_EQ(storedRecord(), std::nullopt);
+}
+
+TEST_F(Overlays, EachWindowIsHiddenOnceAndEveryStopOfTheFilterShowsItAgain) {
+    ox::OverlayHelper helper({{ox::kOverlayStyle, kLeftMonitor}});
+    const HWND overlay = helper.windows().at(0);
+    auto hidden = [&] { return !IsWindowVisible(overlay) && storedRecord() == recordOf({ox::handleValue(overlay)}); };
+    auto shown = [&] { return IsWindowVisible(overlay) && appState.hiddenOverlays.empty() && !storedRecord(); };
+    setHideOverlays(appState, true);
+    setRegion(appState, fx::rect(200, 150, 600, 450));
+    setFilterActive(appState, true);
+    EXPECT_TRUE(hidden());
+    // Its program shows it again while it counts as hidden: not hidden, recorded or logged twice.
+    ShowWindow(overlay, SW_SHOWNOACTIVATE);
+    hideOverlayWindows(appState);
+    EXPECT_EQ(appState.hiddenOverlays, std::vector{overlay});
+    EXPECT_EQ(testenv::countLogMessage(kHidLine), 1u);
+
+    startPeek(appState);
+    EXPECT_TRUE(shown()) << "peek";
+    SendMessageW(main_.get(), WM_TIMER, kPeekTimerId, 0);
+    EXPECT_TRUE(hidden()) << "end of the peek";
+    pauseFilterWindows(appState, true);
+    EXPECT_TRUE(shown()) << "tray menu open";
+    pauseFilterWindows(appState, false);
+    EXPECT_TRUE(hidden()) << "tray menu closed";
+    setHideOverlays(appState, false);
+    EXPECT_TRUE(appState.filterActive && shown()) << "setting turned off";
+}
+
+TEST_F(Overlays, AWindowThatCannotBeRecordedIsNotHidden) {
+    ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}});
+    // HKEY_CURRENT_USER becomes a deleted key, where nothing can be written.
+    HKEY current = nullptr, doomed = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_ALL_ACCESS, &current);
+    RegCreateKeyExW(current, L"Doomed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &doomed, nullptr);
+    RegDeleteKeyW(current, L"Doomed");
+    RegOverridePredefKey(HKEY_CURRENT_USER, doomed);
+    hideOverlayWindows(appState);
+    RegOverridePredefKey(HKEY_CURRENT_USER, current);
+    RegCloseKey(doomed);
+    RegCloseKey(current);
+
+    EXPECT_TRUE(IsWindowVisible(helper.windows().at(0)));
+    EXPECT_TRUE(appState.hiddenOverlays.empty());
+    EXPECT_EQ(testenv::countLogMessage(kHidLine), 0u);
+}
+
+}  // namespace
