@@ -218,6 +218,18 @@ std::vector<COLORREF> trayIconPixels() {
     return pixels;
 }
 
+std::vector<COLORREF> settledTrayIconPixels(DWORD timeoutMs) {
+    std::vector<COLORREF> last, now;
+    waitUntil([&] {
+        pumpMessagesFor(150);
+        now = trayIconPixels();
+        const bool settled = !now.empty() && now == last;
+        last = now;
+        return settled;
+    }, timeoutMs);
+    return now == last ? now : std::vector<COLORREF>{};
+}
+
 bool runLinuxCommand(const std::string& command, DWORD timeoutMs) {
     // start /unix does not wait for the program, so it leaves a mark when done.
     char mark[64];

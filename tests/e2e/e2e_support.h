@@ -91,6 +91,9 @@ bool trayIconExists(HWND owner, UINT id);
 // The pixels of the first icon in Wine's notification area, read from the
 // screen; empty while there is none.
 std::vector<COLORREF> trayIconPixels();
+// The icon's pixels once two reads a moment apart agree (a freshly added
+// icon is drawn a little after it appears); empty when none settles.
+std::vector<COLORREF> settledTrayIconPixels(DWORD timeoutMs = 5000);
 
 // Runs a Linux shell command (real X input through xdotool, for example) and
 // waits until it has finished. False when it did not finish in time.
