@@ -110,6 +110,10 @@ TEST_F(HostileRegistry, EveryValueReadsByItsRuleAndNothingElseIsWritten) {
         ASSERT_EQ(wholeScreenTipShown(), dwordRule(stored[kValueTipShown]).value_or(0) != 0) << round;
         ASSERT_EQ(isLaunchAtLoginEnabled(), run.present && run.type == REG_SZ && run.bytes.size() <= 2046) << round;
         ASSERT_TRUE(!loaded.hasRegion || isUsableRegion(loaded.region)) << round;
+        const Stored& record = stored[kValueHiddenOverlays];
+        const bool validRecord = record.present && record.type == REG_BINARY && record.bytes.size() >= 8 &&
+                                 record.bytes.size() % 8 == 0;
+        ASSERT_EQ(readHiddenOverlayRecord().size(), validRecord ? record.bytes.size() / 8 : 0u) << round;
 
         initFilterEngine(appState, GetModuleHandleW(nullptr), main_.get());
         restorePreviousRunOverlays();
