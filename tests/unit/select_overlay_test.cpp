@@ -34,11 +34,12 @@ LPARAM clientPoint(LONG screenX, LONG screenY) {
     return MAKELPARAM(screenX - screen.left, screenY - screen.top);
 }
 
-void drag(HWND overlay, POINT from, POINT to) {
+// A drag between two screen points, released there unless told otherwise.
+void drag(HWND overlay, POINT from, POINT to, bool release = true) {
     SendMessageW(overlay, WM_LBUTTONDOWN, MK_LBUTTON, clientPoint(from.x, from.y));
     SendMessageW(overlay, WM_MOUSEMOVE, MK_LBUTTON, clientPoint((from.x + to.x) / 2, (from.y + to.y) / 2));
     SendMessageW(overlay, WM_MOUSEMOVE, MK_LBUTTON, clientPoint(to.x, to.y));
-    SendMessageW(overlay, WM_LBUTTONUP, 0, clientPoint(to.x, to.y));
+    if (release) SendMessageW(overlay, WM_LBUTTONUP, 0, clientPoint(to.x, to.y));
 }
 
 enum class Ending { Accept, Esc, RightButton, TooSmall, Close };
@@ -185,11 +186,6 @@ bool anyPixelOf(COLORREF colour, const RECT& area) {
     return false;
 }
 
-void dragTo(HWND overlay, POINT from, POINT to) {
-    SendMessageW(overlay, WM_LBUTTONDOWN, MK_LBUTTON, clientPoint(from.x, from.y));
-    SendMessageW(overlay, WM_MOUSEMOVE, MK_LBUTTON, clientPoint(to.x, to.y));
-}
-
 TEST(SelectPaint, DimmedScreenshotBrightSelectionOutlineLabelAndBanner) {
     if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
     fx::PatternWindow content(fx::rect(200, 100, 800, 700), fx::solid(kContent), fx::solid(kContent));
@@ -202,7 +198,7 @@ TEST(SelectPaint, DimmedScreenshotBrightSelectionOutlineLabelAndBanner) {
         << "the screenshot is not shown dimmed";
 
     // A drag from (400, 400) to (600, 650): undimmed inside, 2-pixel outline, label 8 pixels in.
-    dragTo(overlay, {400, 400}, {600, 650});
+    drag(overlay, {400, 400}, {600, 650}, false);
     ASSERT_TRUE(waitUntil([] { return fx::screenPixel(500, 500) == kContent; }, 3000));
     EXPECT_TRUE(dimmed(fx::screenPixel(300, 500), kContent));
     EXPECT_TRUE(dimmed(fx::screenPixel(500, 680), kContent));
@@ -229,7 +225,7 @@ TEST(SelectPaint, DimmedScreenshotBrightSelectionOutlineLabelAndBanner) {
 
     // A selection over the banner's place leaves the banner on top, centred
     // on the whole overlay: screen x 320 is the middle of (-1280 .. 1920).
-    dragTo(overlay, {-1200, 20}, {1800, 300});
+    drag(overlay, {-1200, 20}, {1800, 300}, false);
     ASSERT_TRUE(waitUntil([] { return fx::screenPixel(320, 150) == kContent; }, 3000));
     const std::vector<LONG> banner = columnsOf(kBannerFill, 58, -1280, 1920);
     ASSERT_FALSE(banner.empty());
@@ -272,7 +268,7 @@ TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
         auto* record = reinterpret_cast<SelectionOverlay*>(GetWindowLongPtrW(overlay, GWLP_USERDATA));
         ASSERT_NE(record, nullptr);
         made.insert(made.end(), {record->brightDc, record->dimmedDc, record->brightBitmap, record->dimmedBitmap});
-        dragTo(overlay, {300, 300}, {500, 500});
+        drag(overlay, {300, 300}, {500, 500}, false);
         UpdateWindow(overlay);  // one paint with selection, outline, label and banner
         end(overlay, endings[i % 5]);
         pumpMessagesFor(20);
