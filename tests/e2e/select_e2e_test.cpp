@@ -1,7 +1,7 @@
 // Select Area in the real Clearpane.exe: the hot key and the menu command
 // open the overlay over the whole virtual screen, a real mouse drag
-// (xdotool) stores the region and brings the filter up over it, Esc leaves
-// everything as it was, and the tray icon follows either way.
+// (xdotool) stores the region and brings the filter up over it, Esc or
+// Alt+F4 leave everything as it was, and the tray icon follows either way.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -154,23 +154,27 @@ TEST_F(SelectE2E, HotKeyAndARealDragStoreTheRegionAndBringTheFilterUpOverIt) {
     EXPECT_TRUE(waitUntil([&] { return iconShows(filtered_); }, 5000)) << "the tray icon does not show the filter";
 }
 
-TEST_F(SelectE2E, MenuCommandThenEscLeavesTheFilterAsItWas) {
+TEST_F(SelectE2E, MenuCommandThenEscOrAltF4LeavesTheFilterAsItWas) {
     const RECT region{100, 100, 500, 400};
     storeSettings(true, region);
     start();
     ASSERT_TRUE(waitUntil([&] { return mirroredOver(region); }, 5000));
     takeIconPictures();
 
-    PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandSelectArea, 0);
-    ASSERT_NE(waitForOverlay(), nullptr);
-    ASSERT_TRUE(e2e::runLinuxCommand(
-        "xdotool search --onlyvisible --name 'Clearpane select area' windowfocus --sync key Escape"));
-    EXPECT_TRUE(waitUntil([&] { return overlayGone() && mirroredOver(region); }, 5000));
-    EXPECT_EQ(testenv::readDword(kValueRegionRight), 500u);
-    EXPECT_EQ(testenv::readDword(kValueEnabled), 1u);
-    // The command showed the idle picture while the overlay was up; the end
-    // of the cancelled selection put the filtered one back.
-    EXPECT_TRUE(waitUntil([&] { return iconShows(filtered_); }, 5000)) << "the tray icon does not show the filter";
+    // Alt+F4 closes the overlay too, and counts as a cancel like Esc.
+    for (const std::string key : {"Escape", "alt+F4"}) {
+        SCOPED_TRACE(key);
+        PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandSelectArea, 0);
+        ASSERT_NE(waitForOverlay(), nullptr);
+        ASSERT_TRUE(e2e::runLinuxCommand(
+            "xdotool search --onlyvisible --name 'Clearpane select area' windowfocus --sync key " + key));
+        EXPECT_TRUE(waitUntil([&] { return overlayGone() && mirroredOver(region); }, 5000));
+        EXPECT_EQ(testenv::readDword(kValueRegionRight), 500u);
+        EXPECT_EQ(testenv::readDword(kValueEnabled), 1u);
+        // The command showed the idle picture while the overlay was up; the
+        // end of the cancelled selection put the filtered one back.
+        EXPECT_TRUE(waitUntil([&] { return iconShows(filtered_); }, 5000)) << "the tray icon does not show the filter";
+    }
 }
 
 }  // namespace
