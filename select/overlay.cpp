@@ -79,8 +79,8 @@ bool takeSelectionScreenshot(SelectionOverlay& overlay) {
     }
     // Black with the screenshot blended over it at 255 - 97 gives each pixel
     // what black blended over the screenshot at 97 gives, (s * 158 + 127) / 255,
-    // without a copy of the screenshot and a black image to blend from: both
-    // would be full passes over fresh memory, which cost as much as the blend.
+    // without a copy of the screenshot and a filled black image to blend from:
+    // two more passes over fresh memory, together as dear as the blend itself.
     PatBlt(overlay.dimmedDc, 0, 0, width, height, BLACKNESS);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(255 - kDimAlpha), 0};
     AlphaBlend(overlay.dimmedDc, 0, 0, width, height, overlay.brightDc, 0, 0, width, height, blend);
