@@ -1,9 +1,11 @@
 // Cost of one mirror frame (captureFrame + presentFrame) beside the bare
 // platform calls it is made of, measured in the same run on the same sizes,
-// the process's GDI objects and memory after many frames, and the cost of
-// overlay hiding (overlay_bench.cpp).
+// the process's GDI objects and memory after many frames, the cost of
+// overlay hiding (overlay_bench.cpp) and of the selection overlay
+// (select_bench.cpp).
 //
 // Usage: clearpane_bench [frames-for-the-leak-check]   (default 10000)
+//        clearpane_bench --select   (the selection overlay over the virtual screen only)
 #include <windows.h>
 #include <psapi.h>
 
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "bench/overlay_bench.h"
+#include "bench/select_bench.h"
 #include "bench/timing.h"
 #include "filter/capture.h"
 
@@ -285,6 +288,10 @@ void leakCheck(int totalFrames) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--select") == 0) {
+        runSelectionBench(true);
+        return 0;
+    }
     const int leakFrames = argc > 1 ? std::max(100, std::atoi(argv[1])) : 10000;
     registerClasses();
 
@@ -316,5 +323,6 @@ int main(int argc, char** argv) {
     std::printf("\n");
     if (!censusWorks()) std::printf("warning: the GDI census does not follow created and deleted objects\n");
     leakCheck(leakFrames);
+    runSelectionBench(false);
     return 0;
 }

@@ -1,0 +1,183 @@
+// The selection overlay's window: its screenshot, its messages and its end.
+#include <windows.h>
+#include <windowsx.h>
+
+#include <utility>
+
+#include "select/select.h"
+#include "settings/geometry.h"
+
+namespace {
+
+// Set by the first open, whether or not the class could be registered.
+bool selectClassRegistrationAttempted = false;
+
+constexpr DWORD kScreenCopy = SRCCOPY | CAPTUREBLT;  // CAPTUREBLT: layered windows too
+
+void registerSelectClassOnce(HINSTANCE instance) {
+    if (selectClassRegistrationAttempted) return;
+    selectClassRegistrationAttempted = true;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = selectOverlayProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_CROSS);
+    windowClass.lpszClassName = kSelectClass;
+    RegisterClassExW(&windowClass);
+}
+
+SelectionOverlay* overlayOf(HWND window) {
+    return reinterpret_cast<SelectionOverlay*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// A memory DC with a bitmap compatible with `like` selected into it.
+bool makeCanvas(HDC like, int width, int height, HDC& dc, HBITMAP& bitmap, HGDIOBJ& old) {
+    dc = CreateCompatibleDC(like);
+    bitmap = CreateCompatibleBitmap(like, width, height);
+    if (dc && bitmap) old = SelectObject(dc, bitmap);
+    return dc && bitmap && old;
+}
+
+void handleStep(HWND window, SelectionOverlay& overlay, const SelectionEvent& event) {
+    const SelectionStep step = nextSelectionStep(overlay.drag, event, POINT{overlay.originX, overlay.originY});
+    overlay.drag = step.drag;
+    if (step.repaint) InvalidateRect(window, nullptr, FALSE);
+    // The record is freed by the end of the selection: nothing may use it after.
+    if (step.outcome != SelectionOutcome::Continue) {
+        finishRegionSelection(&overlay, step.outcome == SelectionOutcome::Accepted, step.area);
+    }
+}
+
+LRESULT onInput(HWND window, SelectionInput input, LPARAM lParam, WPARAM key = 0) {
+    if (SelectionOverlay* overlay = overlayOf(window)) {
+        handleStep(window, *overlay, SelectionEvent{input, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, key});
+    }
+    return 0;
+}
+
+void onDestroy(HWND window) {
+    SelectionOverlay* overlay = overlayOf(window);
+    if (!overlay) return;
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    releaseSelectionBitmaps(*overlay);
+    // Frees the stored callback too: copied out by finishRegionSelection, or abandoned.
+    delete overlay;
+}
+
+}  // namespace
+
+bool takeSelectionScreenshot(SelectionOverlay& overlay) {
+    const int width = overlay.width, height = overlay.height;
+    HDC screen = GetDC(nullptr);
+    bool made = makeCanvas(screen, width, height, overlay.brightDc, overlay.brightBitmap, overlay.brightOld);
+    if (made) BitBlt(overlay.brightDc, 0, 0, width, height, screen, overlay.originX, overlay.originY, kScreenCopy);
+    ReleaseDC(nullptr, screen);
+    if (!made) return false;
+
+    if (!makeCanvas(overlay.brightDc, width, height, overlay.dimmedDc, overlay.dimmedBitmap, overlay.dimmedOld)) {
+        return false;
+    }
+    // Black with the screenshot blended over it at 255 - 97 gives each pixel
+    // what black blended over the screenshot at 97 gives, (s * 158 + 127) / 255,
+    // without a copy of the screenshot and a filled black image to blend from:
+    // two more passes over fresh memory, together as dear as the blend itself.
+    PatBlt(overlay.dimmedDc, 0, 0, width, height, BLACKNESS);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(255 - kDimAlpha), 0};
+    AlphaBlend(overlay.dimmedDc, 0, 0, width, height, overlay.brightDc, 0, 0, width, height, blend);
+    return true;
+}
+
+void releaseSelectionBitmaps(SelectionOverlay& overlay) {
+    // A bitmap still selected into a DC would survive its DeleteObject.
+    if (overlay.brightDc && overlay.brightOld) SelectObject(overlay.brightDc, overlay.brightOld);
+    if (overlay.dimmedDc && overlay.dimmedOld) SelectObject(overlay.dimmedDc, overlay.dimmedOld);
+    overlay.brightOld = overlay.dimmedOld = nullptr;
+    if (overlay.brightBitmap) DeleteObject(overlay.brightBitmap);
+    overlay.brightBitmap = nullptr;
+    if (overlay.dimmedBitmap) DeleteObject(overlay.dimmedBitmap);
+    overlay.dimmedBitmap = nullptr;
+    if (overlay.brightDc) DeleteDC(overlay.brightDc);
+    overlay.brightDc = nullptr;
+    if (overlay.dimmedDc) DeleteDC(overlay.dimmedDc);
+    overlay.dimmedDc = nullptr;
+}
+
+void openSelectionOverlay(HINSTANCE instance, RegionSelectionCallback callback) {
+    openSelectionOverlayOver(instance, virtualScreenRect(), std::move(callback));
+}
+
+void openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelectionCallback callback) {
+    registerSelectClassOnce(instance);
+    auto* overlay = new SelectionOverlay{};
+    overlay->callback = std::move(callback);
+    overlay->originX = area.left;
+    overlay->originY = area.top;
+    overlay->width = area.right - area.left;
+    overlay->height = area.bottom - area.top;
+
+    // Before the window exists, so that the screenshot shows what lies beneath.
+    takeSelectionScreenshot(*overlay);
+
+    overlay->window = CreateWindowExW(kSelectExStyle, kSelectClass, kSelectTitle, WS_POPUP, overlay->originX,
+                                      overlay->originY, overlay->width, overlay->height, nullptr, nullptr, instance,
+                                      nullptr);
+    if (!overlay->window) {
+        releaseSelectionBitmaps(*overlay);
+        delete overlay;  // the callback goes with it, never invoked
+        return;
+    }
+    SetWindowLongPtrW(overlay->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(overlay));
+    ShowWindow(overlay->window, SW_SHOW);
+    SetForegroundWindow(overlay->window);
+    SetFocus(overlay->window);
+    // Releases outside the overlay still end the drag.
+    SetCapture(overlay->window);
+}
+
+void finishRegionSelection(SelectionOverlay* overlay, bool accepted, const RECT& area) {
+    if (!overlay || overlay->drag.finished) return;
+    overlay->drag.finished = true;
+    RegionSelectionCallback callback = overlay->callback;
+    const RECT chosen = area;  // `area` may point into the record, which WM_DESTROY frees
+    HWND window = overlay->window;
+    ReleaseCapture();
+    DestroyWindow(window);
+    // The overlay is off the screen before the receiver makes any window.
+    if (callback) callback(accepted, chosen);
+}
+
+LRESULT CALLBACK selectOverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETCURSOR:
+        SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+        return 1;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers every pixel
+    case WM_PAINT:
+        if (const SelectionOverlay* overlay = overlayOf(window)) {
+            paintSelectionOverlay(window, *overlay);
+        } else {
+            ValidateRect(window, nullptr);
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+        return onInput(window, SelectionInput::LeftDown, lParam);
+    case WM_MOUSEMOVE:
+        return onInput(window, SelectionInput::Move, lParam);
+    case WM_LBUTTONUP:
+        return onInput(window, SelectionInput::LeftUp, lParam);
+    case WM_RBUTTONDOWN:
+        return onInput(window, SelectionInput::RightDown, lParam);
+    case WM_KEYDOWN:
+        return onInput(window, SelectionInput::KeyDown, 0, wParam);
+    case WM_CLOSE:
+        // Alt+F4 and other closes cancel like Esc, so that a filter the
+        // command took down comes back instead of staying off.
+        return onInput(window, SelectionInput::KeyDown, 0, VK_ESCAPE);
+    case WM_DESTROY:
+        onDestroy(window);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,84 @@
+// One frame of the selection overlay, painted back to front straight into
+// the window: dimmed screenshot, bright selection, outline, size label,
+// banner. Every GDI object made here is deleted here.
+#include <windows.h>
+
+#include "select/select.h"
+
+namespace {
+
+HFONT createSelectFont(int height) {
+    return CreateFontW(height, 0, 0, 0, FW_SEMIBOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, kSelectFontFace);
+}
+
+void fillBox(HDC dc, const RECT& box, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &box, brush);
+    DeleteObject(brush);
+}
+
+// Text in its font, on a filled box that measureBox places for the text's size.
+template <typename PlaceBox>
+void drawBoxedText(HDC dc, const wchar_t* text, int fontHeight, COLORREF fill, COLORREF ink, int indent, UINT format,
+                   PlaceBox measureBox) {
+    HFONT font = createSelectFont(fontHeight);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SIZE size{0, 0};
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+    const RECT box = measureBox(size);
+    fillBox(dc, box, fill);
+    SetTextColor(dc, ink);
+    RECT textBox = box;
+    textBox.left += indent;
+    DrawTextW(dc, text, -1, &textBox, format);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+}
+
+void drawOutline(HDC dc, const RECT& selection) {
+    HPEN pen = CreatePen(PS_SOLID, kOutlineWidth, kSelectAccent);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, selection.left, selection.top, selection.right, selection.bottom);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
+void drawSelection(HDC dc, const RECT& selection, HDC bright) {
+    BitBlt(dc, selection.left, selection.top, selection.right - selection.left, selection.bottom - selection.top,
+           bright, selection.left, selection.top, SRCCOPY);
+    drawOutline(dc, selection);
+    wchar_t label[64];
+    wsprintfW(label, kSizeLabelFormat, static_cast<int>(selection.right - selection.left),
+              static_cast<int>(selection.bottom - selection.top));
+    drawBoxedText(dc, label, kLabelFontHeight, kSelectAccent, kLabelText, 9, DT_SINGLELINE | DT_VCENTER,
+                  [&](SIZE text) { return sizeLabelBox(selection, text); });
+}
+
+}  // namespace
+
+void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client{};
+    GetClientRect(window, &client);
+    const std::optional<RECT> selection = liveSelectionRect(overlay.drag);
+    const bool showSelection = selection && overlay.brightDc;
+
+    if (overlay.dimmedDc) {
+        // The selection is drawn from the bright image next: leaving it out
+        // here writes each pixel once, so a large selection costs no more.
+        const int saved = SaveDC(dc);
+        if (showSelection) ExcludeClipRect(dc, selection->left, selection->top, selection->right, selection->bottom);
+        BitBlt(dc, 0, 0, client.right, client.bottom, overlay.dimmedDc, 0, 0, SRCCOPY);
+        RestoreDC(dc, saved);
+    }
+    if (showSelection) drawSelection(dc, *selection, overlay.brightDc);
+    // Last, so that it stays on top of a selection that covers it.
+    drawBoxedText(dc, kBannerTextLine, kBannerFontHeight, kBannerFill, kBannerText, 0,
+                  DT_SINGLELINE | DT_VCENTER | DT_CENTER, [&](SIZE text) { return bannerBox(client, text); });
+    EndPaint(window, &paint);
+}

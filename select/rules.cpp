@@ -1,0 +1,76 @@
+#include "select/select.h"
+
+#include "settings/geometry.h"
+
+namespace {
+
+POINT startOf(const SelectionDrag& drag) { return POINT{drag.startX, drag.startY}; }
+POINT currentOf(const SelectionDrag& drag) { return POINT{drag.currentX, drag.currentY}; }
+
+SelectionStep ending(const SelectionDrag& drag, SelectionOutcome outcome, const RECT& area) {
+    SelectionStep step{drag};
+    step.outcome = outcome;
+    step.area = area;
+    return step;
+}
+
+// The release point counts, not the last move.
+SelectionStep release(const SelectionDrag& drag, POINT point, POINT origin) {
+    SelectionDrag after = drag;
+    after.dragging = false;
+    RECT area = rectFromPoints(startOf(drag), point);
+    if (!isUsableRegion(area)) return ending(after, SelectionOutcome::Cancelled, area);
+    OffsetRect(&area, origin.x, origin.y);
+    return ending(after, SelectionOutcome::Accepted, area);
+}
+
+}  // namespace
+
+SelectionStep nextSelectionStep(const SelectionDrag& drag, const SelectionEvent& event, POINT origin) {
+    SelectionStep step{drag};
+    if (drag.finished) return step;
+    constexpr RECT kNoArea{0, 0, 0, 0};
+    switch (event.input) {
+    case SelectionInput::LeftDown:
+        // Also while dragging: the drag starts again at the new point.
+        step.drag.startX = step.drag.currentX = event.point.x;
+        step.drag.startY = step.drag.currentY = event.point.y;
+        step.drag.dragging = true;
+        step.repaint = true;
+        return step;
+    case SelectionInput::Move:
+        if (!drag.dragging) return step;
+        step.drag.currentX = event.point.x;
+        step.drag.currentY = event.point.y;
+        step.repaint = true;
+        return step;
+    case SelectionInput::LeftUp:
+        return drag.dragging ? release(drag, event.point, origin) : step;
+    case SelectionInput::RightDown:
+        return ending(drag, SelectionOutcome::Cancelled, kNoArea);
+    case SelectionInput::KeyDown:
+        // Every other key is swallowed.
+        return event.key == VK_ESCAPE ? ending(drag, SelectionOutcome::Cancelled, kNoArea) : step;
+    }
+    return step;
+}
+
+std::optional<RECT> liveSelectionRect(const SelectionDrag& drag) {
+    if (!drag.dragging) return std::nullopt;
+    const RECT shown = rectFromPoints(startOf(drag), currentOf(drag));
+    if (!hasMinimumSize(shown, kMaxUndrawnSide + 1)) return std::nullopt;
+    return shown;
+}
+
+RECT sizeLabelBox(const RECT& selection, SIZE text) {
+    // The text plus 18 by 10, always 8 pixels inside the top-left corner,
+    // even where it reaches beyond a small selection or off the screen.
+    return RECT{selection.left + 8, selection.top + 8, selection.left + 26 + text.cx, selection.top + 18 + text.cy};
+}
+
+RECT bannerBox(const RECT& client, SIZE text) {
+    // Centred on the whole overlay (the virtual screen), not on one monitor.
+    const LONG half = (text.cx + 40) / 2;
+    const LONG centre = client.right / 2;
+    return RECT{centre - half, 56, centre + half, 80 + text.cy};
+}

@@ -1,4 +1,0 @@
-#include "select/select.h"
-
-// Region selection is not built yet.
-void startRegionSelection() {}

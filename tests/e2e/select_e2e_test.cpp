@@ -1,0 +1,180 @@
+// Select Area in the real Clearpane.exe: the hot key and the menu command
+// open the overlay over the whole virtual screen, a real mouse drag
+// (xdotool) stores the region and brings the filter up over it, Esc or
+// Alt+F4 leave everything as it was, and the tray icon follows either way.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/ids.h"
+#include "e2e/e2e_support.h"
+#include "filter/windows.h"
+#include "select/select.h"
+#include "settings/settings.h"
+#include "support/test_env.h"
+#include "support/wait.h"
+
+namespace {
+
+bool hasRect(HWND window, const RECT& expected) {
+    RECT r{};
+    return GetWindowRect(window, &r) && EqualRect(&r, &expected);
+}
+
+class SelectE2E : public testing::Test {
+protected:
+    void SetUp() override {
+        testenv::clearSettingsKey();
+        ASSERT_TRUE(waitUntil([] { return FindWindowW(L"CP_Main", nullptr) == nullptr; }, 10000));
+        appData_ = testenv::temporaryDirectory(L"clearpane-e2e-select");
+    }
+    void TearDown() override {
+        program_.stop();
+        EXPECT_TRUE(program_.waitForExit().has_value());
+        testenv::clearSettingsKey();
+        testenv::removeTree(appData_);
+    }
+
+    // Screen-area mode with a region; the one-time tip already shown.
+    static void storeSettings(bool enabled, const RECT& region) {
+        testenv::writeDword(kValueTipShown, 1);
+        testenv::writeDword(kValueEnabled, enabled ? 1 : 0);
+        testenv::writeDword(kValueHasRegion, 1);
+        testenv::writeDword(kValueRegionLeft, region.left);
+        testenv::writeDword(kValueRegionTop, region.top);
+        testenv::writeDword(kValueRegionRight, region.right);
+        testenv::writeDword(kValueRegionBottom, region.bottom);
+    }
+    void start() {
+        ASSERT_TRUE(program_.start({appData_, L"", e2e::logPathUnder(appData_)}));
+        ASSERT_TRUE(program_.waitUntilStarted());
+    }
+    std::vector<HWND> visible(const wchar_t* className) const {
+        std::vector<HWND> found;
+        for (HWND window : program_.windows()) {
+            if (IsWindowVisible(window) && e2e::windowClass(window) == className) found.push_back(window);
+        }
+        return found;
+    }
+    // The overlay, once it is up over the whole virtual screen.
+    HWND waitForOverlay() {
+        std::vector<HWND> overlays;
+        EXPECT_TRUE(waitUntil([&] { return !(overlays = visible(kSelectClass)).empty(); }, 5000)) << "no overlay";
+        if (overlays.size() != 1) return nullptr;
+        EXPECT_TRUE(hasRect(overlays[0], virtualScreenRect()));
+        EXPECT_EQ(e2e::windowText(overlays[0]), kSelectTitle);
+        EXPECT_TRUE(visible(kMirrorClass).empty()) << "the filter is down while selecting";
+        return overlays[0];
+    }
+    bool overlayGone() const { return visible(kSelectClass).empty(); }
+    // A mirror over exactly this rectangle, and no other filter window.
+    bool mirroredOver(const RECT& area) const {
+        const std::vector<HWND> mirrors = visible(kMirrorClass);
+        return mirrors.size() == 1 && hasRect(mirrors[0], area) && visible(kCoverClass).empty();
+    }
+    // A drag with the real pointer, between two virtual-screen points; the
+    // X screen's origin is the virtual screen's top-left corner.
+    static bool realDrag(POINT from, POINT to) {
+        const RECT screen = virtualScreenRect();
+        auto at = [&](POINT p) {
+            return std::to_string(p.x - screen.left) + " " + std::to_string(p.y - screen.top);
+        };
+        const POINT middle{(from.x + to.x) / 2, (from.y + to.y) / 2};
+        return e2e::runLinuxCommand("xdotool mousemove " + at(from) + " sleep 0.2 mousedown 1 sleep 0.1 mousemove " +
+                                    at(middle) + " sleep 0.1 mousemove " + at(to) + " sleep 0.1 mouseup 1");
+    }
+
+    // The tray icon once explorer has drawn it: two reads 100 ms apart agree.
+    static std::vector<COLORREF> settledTrayIcon() {
+        std::vector<COLORREF> last, now;
+        waitUntil([&] {
+            last = now;
+            pumpMessagesFor(100);
+            now = e2e::trayIconPixels();
+            return !now.empty() && now == last;
+        }, 5000);
+        return now;
+    }
+    // The icon's two pictures as the running program draws them, taken by
+    // switching the filter with Hide Annotations, which refreshes the icon.
+    // The stored region must leave the notification area (top left of the
+    // virtual screen) uncovered: a mirror over it would show its own copy.
+    void takeIconPictures() {
+        for (int i = 0; i < 2; ++i) {
+            const bool wasOn = !visible(kMirrorClass).empty();
+            PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandHideAnnotations, 0);
+            ASSERT_TRUE(waitUntil([&] { return visible(kMirrorClass).empty() == wasOn; }, 5000));
+            (wasOn ? idle_ : filtered_) = settledTrayIcon();
+        }
+        ASSERT_FALSE(idle_.empty());
+        ASSERT_NE(idle_, filtered_);
+    }
+    // Wine's tray blends an icon's soft edges over its previous pixels, so
+    // they darken with every update. The filtered picture has a second red
+    // stroke: the pixels red in one picture only tell which one is shown.
+    bool iconShows(const std::vector<COLORREF>& wanted) const {
+        const std::vector<COLORREF> now = e2e::trayIconPixels();
+        if (now.size() != idle_.size() || idle_.size() != filtered_.size()) return false;
+        auto red = [](COLORREF c) { return GetRValue(c) > std::max(GetGValue(c), GetBValue(c)) + 60; };
+        size_t telling = 0;
+        for (size_t i = 0; i < now.size(); ++i) {
+            if (red(idle_[i]) == red(filtered_[i])) continue;
+            ++telling;
+            if (red(now[i]) != red(wanted[i])) return false;
+        }
+        return telling >= 4;
+    }
+
+    e2e::Program program_;
+    std::wstring appData_;
+    std::vector<COLORREF> idle_, filtered_;
+};
+
+TEST_F(SelectE2E, HotKeyAndARealDragStoreTheRegionAndBringTheFilterUpOverIt) {
+    storeSettings(false, {100, 100, 500, 400});
+    start();
+    takeIconPictures();
+
+    ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+a"));
+    ASSERT_NE(waitForOverlay(), nullptr);
+    ASSERT_TRUE(realDrag({700, 600}, {300, 300}));
+    const RECT area{300, 300, 700, 600};
+    EXPECT_TRUE(waitUntil([&] { return overlayGone() && mirroredOver(area); }, 5000));
+    EXPECT_EQ(testenv::readDword(kValueRegionLeft), 300u);
+    EXPECT_EQ(testenv::readDword(kValueRegionTop), 300u);
+    EXPECT_EQ(testenv::readDword(kValueRegionRight), 700u);
+    EXPECT_EQ(testenv::readDword(kValueRegionBottom), 600u);
+    EXPECT_EQ(testenv::readDword(kValueHasRegion), 1u);
+    EXPECT_EQ(testenv::readDword(kValueEnabled), 1u);
+    // The hot key refreshes nothing: the end of the selection switched the icon.
+    EXPECT_TRUE(waitUntil([&] { return iconShows(filtered_); }, 5000)) << "the tray icon does not show the filter";
+}
+
+TEST_F(SelectE2E, MenuCommandThenEscOrAltF4LeavesTheFilterAsItWas) {
+    const RECT region{100, 100, 500, 400};
+    storeSettings(true, region);
+    start();
+    ASSERT_TRUE(waitUntil([&] { return mirroredOver(region); }, 5000));
+    takeIconPictures();
+
+    // Alt+F4 closes the overlay too, and counts as a cancel like Esc.
+    for (const std::string key : {"Escape", "alt+F4"}) {
+        SCOPED_TRACE(key);
+        PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandSelectArea, 0);
+        ASSERT_NE(waitForOverlay(), nullptr);
+        ASSERT_TRUE(e2e::runLinuxCommand(
+            "xdotool search --onlyvisible --name 'Clearpane select area' windowfocus --sync key " + key));
+        EXPECT_TRUE(waitUntil([&] { return overlayGone() && mirroredOver(region); }, 5000));
+        EXPECT_EQ(testenv::readDword(kValueRegionRight), 500u);
+        EXPECT_EQ(testenv::readDword(kValueEnabled), 1u);
+        // The command showed the idle picture while the overlay was up; the
+        // end of the cancelled selection put the filtered one back.
+        EXPECT_TRUE(waitUntil([&] { return iconShows(filtered_); }, 5000)) << "the tray icon does not show the filter";
+    }
+}
+
+}  // namespace
