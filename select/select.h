@@ -1,6 +1,6 @@
 #pragma once
 
-// Region selection (Part 5.1): a full-screen overlay that shows a frozen,
+// Region selection: a full-screen overlay that shows a frozen,
 // dimmed screenshot of the virtual screen, on which the user drags out the
 // area that the filter mirrors or covers.
 
