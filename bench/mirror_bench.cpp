@@ -6,6 +6,7 @@
 //
 // Usage: clearpane_bench [frames-for-the-leak-check]   (default 10000)
 //        clearpane_bench --select   (the selection overlay over the virtual screen only)
+//        clearpane_bench --cycles [cycles]   (filter on/off cycles and peeks only; default 1000)
 #include <windows.h>
 #include <psapi.h>
 
@@ -17,6 +18,8 @@
 #include <functional>
 #include <vector>
 
+#include "bench/census.h"
+#include "bench/cycles_bench.h"
 #include "bench/overlay_bench.h"
 #include "bench/select_bench.h"
 #include "bench/timing.h"
@@ -55,6 +58,36 @@ struct Dib {
     }
 };
 
+// A picture such as an editor or a browser draws: a shaded page, a side bar
+// of coloured entries, a chart line and screens full of text.
+void drawDocument(HDC dc, const RECT& client) {
+    TRIVERTEX corners[2] = {{0, 0, 0xF400, 0xF600, 0xFA00, 0}, {client.right, client.bottom, 0xDC00, 0xE200, 0xEC00, 0}};
+    GRADIENT_RECT span{0, 1};
+    GradientFill(dc, corners, 2, &span, 1, GRADIENT_FILL_RECT_V);
+    for (int i = 0; i < 40; ++i) {
+        HBRUSH brush = CreateSolidBrush(RGB(40 + i * 5, 90 + (i * 37) % 120, 200 - i * 3));
+        const RECT entry{16, 16 + i * 26, 240, 36 + i * 26};
+        FillRect(dc, &entry, brush);
+        DeleteObject(brush);
+    }
+    POINT chart[400];
+    for (int i = 0; i < 400; ++i) chart[i] = {280 + i * 4, 200 + ((i * 73) % 97) - ((i * 31) % 53)};
+    Polyline(dc, chart, 400);
+    HFONT font = CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    static const wchar_t line[] =
+        L"The quarterly figures show steady growth in every region, with the strongest gains where the new "
+        L"service launched first; costs stayed flat while the support queue shrank by a third.";
+    for (int y = 320; y + 18 < client.bottom; y += 19) {
+        RECT row{280, y, client.right - 16, y + 19};
+        DrawTextW(dc, line + (y / 19) % 40, -1, &row, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+}
+
 // Target of the one-window path: draws itself in WM_PRINTCLIENT, as an own
 // window must for PrintWindow under Wine.
 LRESULT CALLBACK targetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -67,10 +100,7 @@ LRESULT CALLBACK targetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_PRINTCLIENT: {
         RECT client{};
         GetClientRect(window, &client);
-        const LONG midX = client.right / 2;
-        RECT left{0, 0, midX, client.bottom}, right{midX, 0, client.right, client.bottom};
-        FillRect(reinterpret_cast<HDC>(wParam), &left, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        FillRect(reinterpret_cast<HDC>(wParam), &right, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        drawDocument(reinterpret_cast<HDC>(wParam), client);
         return 0;
     }
     default:
@@ -188,65 +218,6 @@ Row measureOneWindow(int width, int height, int frames) {
     return row;
 }
 
-// Live GDI objects of this process. GetGuiResources answers 0 under Wine;
-// there a handle whose high word is 0 matches the live object in that slot
-// of the handle table whatever its generation, so probing every slot counts
-// the objects.
-struct GdiCount {
-    DWORD value;
-    const char* method;
-};
-
-GdiCount liveGdiObjects() {
-    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (reported != 0) return {reported, "GetGuiResources"};
-    DWORD live = 0;
-    for (std::uintptr_t slot = 1; slot < 0x10000 + 32; ++slot) {
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
-    }
-    return {live, "handle-table probe"};
-}
-
-struct Memory {
-    double privateMb, workingSetMb;
-};
-
-// Committed private memory by walking the address space: Wine reports a
-// PrivateUsage of 0, so the counter is used only where it says something.
-double committedPrivateMb() {
-    std::uint64_t total = 0;
-    MEMORY_BASIC_INFORMATION info{};
-    for (const char* address = nullptr;
-         VirtualQuery(address, &info, sizeof info) == sizeof info;
-         address = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
-        if (info.RegionSize == 0) break;
-    }
-    return total / 1048576.0;
-}
-
-Memory memoryNow() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    const double privateMb = counters.PrivateUsage != 0 ? counters.PrivateUsage / 1048576.0 : committedPrivateMb();
-    return {privateMb, counters.WorkingSetSize / 1048576.0};
-}
-
-// Whether the census sees objects come and go: 100 brushes made and freed.
-bool censusWorks() {
-    const DWORD before = liveGdiObjects().value;
-    std::vector<HBRUSH> brushes;
-    for (int i = 0; i < 100; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
-    const DWORD during = liveGdiObjects().value;
-    for (HBRUSH b : brushes) DeleteObject(b);
-    const DWORD after = liveGdiObjects().value;
-    std::printf("census check: %lu objects, %lu with 100 more brushes, %lu after deleting them\n",
-                static_cast<unsigned long>(before), static_cast<unsigned long>(during),
-                static_cast<unsigned long>(after));
-    return during == before + 100 && after == before;
-}
-
 // Mirror frames as the timers make them: an area mirror and a one-window
 // mirror, each capture + present, with the area's size changing now and then
 // so that the buffer is also re-created.
@@ -290,6 +261,10 @@ void leakCheck(int totalFrames) {
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--select") == 0) {
         runSelectionBench(true);
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--cycles") == 0) {
+        runCycleBench(argc > 2 ? std::max(10, std::atoi(argv[2])) : 1000);
         return 0;
     }
     const int leakFrames = argc > 1 ? std::max(100, std::atoi(argv[1])) : 10000;

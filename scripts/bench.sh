@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmark and runs it under Wine on a private 3840x2160 Xvfb
 # display with one monitor, in a fresh prefix, then the selection overlay
-# alone on three monitors side by side. Prints the figures.
+# and the filter's on/off cycles alone on three monitors side by side.
+# Prints the figures.
 # Extra arguments go to the benchmark (the frame count of the leak check).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -29,3 +30,5 @@ start_xvfb 6400x1440
 start_prefix "bench3-$$"
 prepare_virtual_display
 wine "$build/bin/clearpane_bench.exe" --select
+echo
+wine "$build/bin/clearpane_bench.exe" --cycles
