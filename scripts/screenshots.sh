@@ -2,6 +2,7 @@
 # Makes the README's pictures of Clearpane under Wine on a private 1280x720
 # Xvfb display, with real input through xdotool, into docs/:
 #   select-area.png   the selection overlay during a drag
+#   tray-menu.png     the tray menu, opened with its hot key
 # Each picture is one function below; add new ones the same way.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -56,4 +57,14 @@ select_area() {
   hot_key ctrl+alt+shift+d   # the filter came up over the selection: take it down again
 }
 
+tray_menu() {
+  # The menu opens above the pointer.
+  xdotool mousemove 1000 700
+  hot_key ctrl+alt+shift+w
+  sleep 1
+  shot tray-menu.png
+  hot_key Escape
+}
+
 select_area
+tray_menu
