@@ -19,13 +19,17 @@ WindowFacts factsOf(HWND window) {
     facts.visible = IsWindowVisible(window) != FALSE;
     facts.minimised = IsIconic(window) != FALSE;
     facts.exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
-    const int length = GetWindowTextLengthW(window);
-    if (length > 0) {
-        // The announced length counts even when fewer characters arrive.
-        std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-        GetWindowTextW(window, buffer.data(), length + 1);
-        facts.title = buffer.substr(0, static_cast<size_t>(length));
+    // Most top-level windows fail these already: spare them the title and the rectangle.
+    if (facts.processId == GetCurrentProcessId() || !facts.visible || facts.minimised ||
+        (facts.exStyle & WS_EX_TOOLWINDOW) != 0) {
+        return facts;
     }
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return facts;
+    // The announced length counts even when fewer characters arrive.
+    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(window, buffer.data(), length + 1);
+    facts.title = buffer.substr(0, static_cast<size_t>(length));
     GetWindowRect(window, &facts.rect);
     return facts;
 }
