@@ -11,7 +11,7 @@
 #include "app/launch.h"
 #include "app/shell.h"
 #include "app/tray.h"
-#include "bench/census.h"
+#include "tests/support/census.h"
 #include "bench/timing.h"
 #include "filter/controller.h"
 #include "filter/windows.h"

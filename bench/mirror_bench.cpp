@@ -18,7 +18,7 @@
 #include <functional>
 #include <vector>
 
-#include "bench/census.h"
+#include "tests/support/census.h"
 #include "bench/cycles_bench.h"
 #include "bench/overlay_bench.h"
 #include "bench/select_bench.h"

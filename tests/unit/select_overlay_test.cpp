@@ -12,6 +12,7 @@
 
 #include "filter/windows.h"
 #include "select/select.h"
+#include "support/census.h"
 #include "support/filter_fixtures.h"
 #include "support/platform.h"
 #include "support/test_env.h"
@@ -241,18 +242,6 @@ TEST(SelectPaint, DimmedScreenshotBrightSelectionOutlineLabelAndBanner) {
 
 // ---- GDI objects ---------------------------------------------------------
 
-// Live GDI objects of this process: GetGuiResources answers 0 under Wine,
-// where a handle whose high word is 0 matches whatever object lives in that
-// slot of the handle table, so probing every slot counts them.
-DWORD liveGdiObjects() {
-    if (const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return reported;
-    DWORD live = 0;
-    for (std::uintptr_t slot = 1; slot < 0x10000 + 32; ++slot) {
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
-    }
-    return live;
-}
-
 TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
     setRegion(appState, kOldRegion);
     // One selection first, so that what the system keeps for good (the
@@ -260,7 +249,7 @@ TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
     HWND overlay = startSelection();
     UpdateWindow(overlay);
     end(overlay, Ending::Esc);
-    const DWORD before = liveGdiObjects();
+    const DWORD before = liveGdiObjects().value;
     const Ending endings[] = {Ending::Accept, Ending::Esc, Ending::RightButton, Ending::TooSmall, Ending::Close};
     std::vector<HGDIOBJ> made;
     for (int i = 0; i < 10; ++i) {
@@ -275,7 +264,7 @@ TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
     }
     setFilterActive(appState, false);
     for (HGDIOBJ object : made) EXPECT_EQ(GetObjectType(object), 0u) << "an overlay's DC or bitmap survives";
-    EXPECT_EQ(liveGdiObjects(), before);
+    EXPECT_EQ(liveGdiObjects().value, before);
 }
 
 }  // namespace

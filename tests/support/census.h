@@ -1,12 +1,25 @@
-#include "bench/census.h"
+#pragma once
+// What the benchmarks and the leak tests count of this process: GDI objects,
+// handles and memory. Header-only and free of the test framework, so that
+// both share it.
 
+#include <windows.h>
 #include <psapi.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
-GdiCount liveGdiObjects() {
+struct GdiCount {
+    DWORD value;
+    const char* method;
+};
+
+// Live GDI objects of this process. GetGuiResources answers 0 under Wine;
+// there a handle whose high word is 0 matches the live object in that slot
+// of the handle table whatever its generation, so probing every slot counts
+// the objects.
+inline GdiCount liveGdiObjects() {
     const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     if (reported != 0) return {reported, "GetGuiResources"};
     DWORD live = 0;
@@ -16,7 +29,9 @@ GdiCount liveGdiObjects() {
     return {live, "handle-table probe"};
 }
 
-DWORD openHandles() {
+// Open kernel handles of this process. GetProcessHandleCount answers 0 under
+// Wine; there every handle value that GetHandleInformation accepts is counted.
+inline DWORD openHandles() {
     DWORD count = 0;
     if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) return count;
     DWORD flags = 0;
@@ -26,15 +41,16 @@ DWORD openHandles() {
     return count;
 }
 
-namespace {
+struct Memory {
+    double privateMb, workingSetMb;
+};
 
 // Committed private memory by walking the address space: Wine reports a
 // PrivateUsage of 0, so the counter is used only where it says something.
-double committedPrivateMb() {
+inline double committedPrivateMb() {
     std::uint64_t total = 0;
     MEMORY_BASIC_INFORMATION info{};
-    for (const char* address = nullptr;
-         VirtualQuery(address, &info, sizeof info) == sizeof info;
+    for (const char* address = nullptr; VirtualQuery(address, &info, sizeof info) == sizeof info;
          address = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
         if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
         if (info.RegionSize == 0) break;
@@ -42,9 +58,7 @@ double committedPrivateMb() {
     return total / 1048576.0;
 }
 
-}  // namespace
-
-Memory memoryNow() {
+inline Memory memoryNow() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
@@ -52,7 +66,8 @@ Memory memoryNow() {
     return {privateMb, counters.WorkingSetSize / 1048576.0};
 }
 
-bool censusWorks() {
+// Whether the GDI census sees objects come and go: 100 brushes made and freed.
+inline bool censusWorks() {
     const DWORD before = liveGdiObjects().value;
     std::vector<HBRUSH> brushes;
     for (int i = 0; i < 100; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
