@@ -230,6 +230,21 @@ std::vector<COLORREF> settledTrayIconPixels(DWORD timeoutMs) {
     return now == last ? now : std::vector<COLORREF>{};
 }
 
+bool TrayPictures::shows(const std::vector<COLORREF>& wanted) const {
+    const std::vector<COLORREF> now = trayIconPixels();
+    if (now.size() != idle.size() || idle.size() != filtered.size()) return false;
+    auto red = [](COLORREF c) { return GetRValue(c) > std::max(GetGValue(c), GetBValue(c)) + 60; };
+    // Edge pixels also pick up what lay under the icon a moment ago (a
+    // full-screen overlay, say): most of the telling pixels must agree.
+    size_t telling = 0, agreeing = 0;
+    for (size_t i = 0; i < now.size(); ++i) {
+        if (red(idle[i]) == red(filtered[i])) continue;
+        ++telling;
+        agreeing += red(now[i]) == red(wanted[i]) ? 1 : 0;
+    }
+    return telling >= 4 && agreeing * 5 >= telling * 4;
+}
+
 bool runLinuxCommand(const std::string& command, DWORD timeoutMs) {
     // start /unix does not wait for the program, so it leaves a mark when done.
     char mark[64];

@@ -95,6 +95,16 @@ std::vector<COLORREF> trayIconPixels();
 // icon is drawn a little after it appears); empty when none settles.
 std::vector<COLORREF> settledTrayIconPixels(DWORD timeoutMs = 5000);
 
+// The icon's two pictures as the running program draws them. Wine's tray
+// blends an icon's soft edges over its previous pixels, so they darken with
+// every update and no exact match holds; the filtered picture has a second
+// red stroke, so the pixels red in one picture only tell which one shows.
+struct TrayPictures {
+    std::vector<COLORREF> idle, filtered;
+    // True when the icon now shows `wanted` (one of the two).
+    bool shows(const std::vector<COLORREF>& wanted) const;
+};
+
 // Runs a Linux shell command (real X input through xdotool, for example) and
 // waits until it has finished. False when it did not finish in time.
 bool runLinuxCommand(const std::string& command, DWORD timeoutMs = 10000);

@@ -64,20 +64,27 @@ protected:
 TEST_F(ShellE2E, HotKeysToggleTheFilterWithTheTipOnceAndOpenTheMenu) {
     start();
     const size_t monitors = static_cast<size_t>(GetSystemMetrics(SM_CMONITORS));
-    ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+d"));
-    HWND tip = waitForBox(text::appName);
+    // A key now and then goes astray under Wine while the X focus settles: press again.
+    HWND tip = nullptr;
+    for (int attempt = 0; attempt < 3 && !tip; ++attempt) {
+        ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+d"));
+        waitUntil([&] { return (tip = program_.findMessageBox(text::appName)) != nullptr; }, 2500);
+    }
     ASSERT_NE(tip, nullptr) << "the first Hide Annotations in screen-area mode explains itself";
     EXPECT_EQ(e2e::messageBoxText(tip), text::wholeScreenTip);
     e2e::pressOk(tip);
     EXPECT_TRUE(waitUntil([&] { return visible(kMirrorClass) == monitors; }, 5000)) << "the whole screen";
 
-    ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+w"));
-    ASSERT_TRUE(waitUntil([&] { return menuOpen(); }, 5000));
+    for (int attempt = 0; attempt < 3 && !menuOpen(); ++attempt) {
+        ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+w"));
+        waitUntil([&] { return menuOpen(); }, 1500);
+    }
+    ASSERT_TRUE(menuOpen());
     EXPECT_EQ(visible(kMirrorClass), 0u) << "the mirrors are down while the menu is open";
     PostMessageW(main_, WM_CANCELMODE, 0, 0);
     EXPECT_TRUE(waitUntil([&] { return !menuOpen() && visible(kMirrorClass) == monitors; }, 5000));
 
-    ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+d"));
+    PostMessageW(main_, WM_HOTKEY, kHotKeyHideAnnotations, 0);
     EXPECT_TRUE(waitUntil([&] { return visible(kMirrorClass) == 0; }, 5000));
     pumpMessagesFor(300);
     EXPECT_EQ(program_.findMessageBox(text::appName), nullptr) << "the tip comes once";
@@ -120,14 +127,17 @@ TEST_F(ShellE2E, PickerCommandsMirrorAnotherProgramsWindow) {
 
 TEST_F(ShellE2E, TrayIconComesBackWithItsPictureWhenTheNotificationAreaIsMadeAnew) {
     testenv::writeDword(kValueStyle, static_cast<DWORD>(FilterStyle::SolidCover));
-    testenv::writeDword(kValueEnabled, 1);
     testenv::writeDword(kValueHasRegion, 1);
     testenv::writeDword(kValueRegionRight, 300);
     testenv::writeDword(kValueRegionBottom, 300);
     testenv::writeDword(kValueRegionLeft, 100);
     start();
+    e2e::TrayPictures icon;
+    icon.idle = e2e::settledTrayIconPixels();
+    PostMessageW(main_, WM_COMMAND, kCommandHideAnnotations, 0);
     ASSERT_TRUE(waitUntil([&] { return visible(kCoverClass) == 1; }, 5000));
-    const std::vector<COLORREF> filtered = e2e::settledTrayIconPixels();
+    ASSERT_TRUE(waitUntil([&] { return e2e::trayIconPixels() != icon.idle; }, 5000));
+    icon.filtered = e2e::settledTrayIconPixels();
 
     NOTIFYICONDATAW gone{};
     gone.cbSize = sizeof gone;
@@ -136,8 +146,7 @@ TEST_F(ShellE2E, TrayIconComesBackWithItsPictureWhenTheNotificationAreaIsMadeAne
     Shell_NotifyIconW(NIM_DELETE, &gone);
     ASSERT_FALSE(e2e::trayIconExists(main_, kTrayIconId));
     PostMessageW(main_, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(waitUntil([&] { return e2e::trayIconPixels() == filtered; }, 5000))
-        << e2e::trayIconPixels().size() << " icon pixels now, " << filtered.size() << " before";
+    EXPECT_TRUE(waitUntil([&] { return icon.shows(icon.filtered); }, 5000)) << "the icon is not back as filtered";
 }
 
 }  // namespace
