@@ -49,10 +49,7 @@ protected:
     void SetUp() override {
         testenv::clearSettingsKey();
         testenv::writeDword(kValueTipShown, 1);
-        registerFilterWindowClasses(GetModuleHandleW(nullptr));
-        appState = AppState{};
-        appState.instance = GetModuleHandleW(nullptr);
-        appState.mainWindow = main_.get();
+        fx::freshAppState(main_.get());
     }
     void TearDown() override {
         fx::resetFilterState(appState);

@@ -62,10 +62,7 @@ class SelectArea : public ::testing::Test {
 protected:
     void SetUp() override {
         testenv::clearSettingsKey();
-        registerFilterWindowClasses(GetModuleHandleW(nullptr));
-        appState = AppState{};
-        appState.instance = GetModuleHandleW(nullptr);
-        appState.mainWindow = main_.get();
+        fx::freshAppState(main_.get());
     }
     void TearDown() override {
         while (HWND overlay = overlayWindow()) DestroyWindow(overlay);
