@@ -16,10 +16,6 @@ namespace {
 // made anew (for example after the shell restarted): our icon is gone then.
 const UINT taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 
-bool targetUsable(const AppState& state) {
-    return state.targetWindow && IsWindow(state.targetWindow) && !IsIconic(state.targetWindow);
-}
-
 void requestTrayMenu() { PostMessageW(appState.mainWindow, kShowTrayMenuMessage, 0, 0); }
 
 void chooseWindowTarget(size_t index) {

@@ -7,10 +7,6 @@
 
 namespace {
 
-bool targetUsable(const AppState& state) {
-    return state.targetWindow && IsWindow(state.targetWindow) && !IsIconic(state.targetWindow);
-}
-
 bool regionOnSomeMonitor(const AppState& state) {
     MonitorProbe probe{&state.region, false};
     EnumDisplayMonitors(nullptr, nullptr, regionTouchesMonitor, reinterpret_cast<LPARAM>(&probe));
@@ -51,6 +47,10 @@ BOOL CALLBACK regionTouchesMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
         return FALSE;
     }
     return TRUE;
+}
+
+bool targetUsable(const AppState& state) {
+    return state.targetWindow && IsWindow(state.targetWindow) && !IsIconic(state.targetWindow);
 }
 
 void initFilterEngine(AppState& state, HINSTANCE instance, HWND mainWindow) {

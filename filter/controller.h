@@ -21,6 +21,9 @@ BOOL CALLBACK regionTouchesMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM probe);
 // and copies the persisted fields (all but `enabled`) into the state.
 void initFilterEngine(AppState& state, HINSTANCE instance, HWND mainWindow);
 
+// One-window mode can mirror its target: it is set, still exists and is not minimised.
+bool targetUsable(const AppState& state);
+
 void setFilterActive(AppState& state, bool on);
 void startFilter(AppState& state);
 void stopFilter(AppState& state);
