@@ -152,6 +152,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kShowTrayMenuMessage:
         showTrayMenu();
         return 0;
+    case kFilterSyncMessage:
+        runPostedFilterSync(appState);
+        return 0;
     default:
         if (message == taskbarCreatedMessage && taskbarCreatedMessage != 0) {
             addTrayIcon();

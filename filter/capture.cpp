@@ -10,6 +10,8 @@ namespace {
 
 constexpr DWORD kScreenCopy = SRCCOPY | CAPTUREBLT;
 constexpr std::uint64_t kUsabilitySamples = 4096;
+// How long a frame waits for the target to answer before it skips.
+constexpr UINT kTargetAnswerMs = 100;
 
 // The screen's device context for the length of one copy.
 class ScreenDC {
@@ -55,6 +57,9 @@ bool captureWindow(MirrorContext& context) {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     if (width < kMinCaptureSide || height < kMinCaptureSide) return false;
+    // PrintWindow would hold this thread as long as a hung target: skip the
+    // frame instead, and the mirror keeps its last picture.
+    if (!SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTargetAnswerMs, nullptr)) return false;
     ensureBackBuffer(context, width, height);
     if (!context.memoryDC) return false;
 

@@ -24,6 +24,9 @@ struct MirrorContext {
     HWND targetWindow = nullptr;
     bool outline = true;
     bool fallbackLogged = false;
+    // A frame waits inside its capture; dropped meanwhile, it frees the record itself.
+    bool inFrame = false;
+    bool dropped = false;
 };
 
 inline constexpr int kMinCaptureSide = 8;

@@ -1,5 +1,8 @@
 #include "filter/controller.h"
 
+#include <utility>
+#include <vector>
+
 #include "app/log.h"
 #include "filter/capture.h"
 #include "filter/windows.h"
@@ -13,10 +16,27 @@ bool regionOnSomeMonitor(const AppState& state) {
     return probe.found;
 }
 
-void rebuildIfActive(AppState& state) {
-    if (!state.filterActive) return;
+// Up only while the filter is on, the tray menu is closed and no peek runs.
+bool windowsWanted(const AppState& state) {
+    return state.filterActive && !state.windowsPaused && state.peekTimer == 0;
+}
+
+// Puts up exactly the windows the state asks for, never a second set. Asked
+// for inside another filter operation, it runs once that has returned.
+void syncFilterWindows(AppState& state) {
+    if (state.filterBusy > 0) {
+        if (!state.filterSyncPosted && state.mainWindow) {
+            state.filterSyncPosted = PostMessageW(state.mainWindow, kFilterSyncMessage, 0, 0) != FALSE;
+        }
+        return;
+    }
+    state.filterSyncPosted = false;  // this sync answers a request still queued
     stopFilter(state);
-    startFilter(state);
+    if (windowsWanted(state)) startFilter(state);
+}
+
+void rebuildIfActive(AppState& state) {
+    if (state.filterActive) syncFilterWindows(state);
 }
 
 void takeWholeVirtualScreen(AppState& state) {
@@ -70,24 +90,18 @@ void setFilterActive(AppState& state, bool on) {
     if (on && state.style == FilterStyle::OneWindow && !targetUsable(state)) {
         state.filterActive = false;
         saveCurrentSettings(state);
-        stopFilter(state);
+        syncFilterWindows(state);
         logLine(logtext::windowModeNoTarget);
         return;
     }
-    if (on && state.hasRegion && regionOnSomeMonitor(state)) {
-        state.filterActive = true;
-        saveCurrentSettings(state);
-        stopFilter(state);
-        startFilter(state);
-        return;
-    }
-    state.filterActive = false;
+    state.filterActive = on && state.hasRegion && regionOnSomeMonitor(state);
     saveCurrentSettings(state);
-    stopFilter(state);
+    syncFilterWindows(state);
 }
 
 void startFilter(AppState& state) {
     if (!state.hasRegion) return;
+    FilterOperation operation(state);
     if (state.hideOverlays && state.style != FilterStyle::SolidCover) hideOverlayWindows(state);
 
     switch (state.style) {
@@ -109,40 +123,38 @@ void startFilter(AppState& state) {
 }
 
 void stopFilter(AppState& state) {
-    for (HWND window : state.mirrorWindows) {
+    FilterOperation operation(state);
+    // Out of the state before any window goes: whatever runs meanwhile finds
+    // nothing left to take down twice.
+    const std::vector<HWND> mirrors = std::exchange(state.mirrorWindows, {});
+    const HWND cover = std::exchange(state.coverWindow, nullptr);
+    for (HWND window : mirrors) {
         if (!IsWindow(window)) continue;
         KillTimer(window, kMirrorTimerId);
-        // Detached first so that no message sent while the window is destroyed reaches freed memory.
-        const auto context = detachMirrorContext(window);
+        // Dropped first so that no message sent while the window is destroyed reaches freed memory.
+        dropMirrorContext(window);
         DestroyWindow(window);
     }
-    state.mirrorWindows.clear();
-
-    if (state.coverWindow && IsWindow(state.coverWindow)) DestroyWindow(state.coverWindow);
-    state.coverWindow = nullptr;
-
-    if (state.peekTimer != 0) {
-        KillTimer(state.mainWindow, kPeekTimerId);
-        state.peekTimer = 0;
-    }
+    if (cover && IsWindow(cover)) DestroyWindow(cover);
     restoreOverlayWindows(state);
 }
 
 void restartFilter(AppState& state) { rebuildIfActive(state); }
 
 void pauseFilterWindows(AppState& state, bool pause) {
-    if (!state.filterActive) return;
-    if (pause) {
-        stopFilter(state);
-    } else {
-        startFilter(state);
-    }
+    state.windowsPaused = pause;
+    if (pause) cancelPeek(state);
+    syncFilterWindows(state);
+}
+
+void runPostedFilterSync(AppState& state) {
+    if (state.filterSyncPosted) syncFilterWindows(state);
 }
 
 void startPeek(AppState& state) {
     if (!state.filterActive) return;
-    stopFilter(state);
     state.peekTimer = SetTimer(state.mainWindow, kPeekTimerId, kPeekDurationMs, nullptr);
+    syncFilterWindows(state);
 }
 
 void applySavedEnabled(AppState& state) {
@@ -175,15 +187,13 @@ void useWholeScreen(AppState& state) {
 
 void setFilterStyle(AppState& state, FilterStyle style) {
     if (style == state.style) return;
-    const bool wasActive = state.filterActive;
-    if (wasActive) stopFilter(state);
     state.style = style;
     if (style != FilterStyle::OneWindow) {
         state.targetWindow = nullptr;
         state.targetTitle.clear();
     }
     saveCurrentSettings(state);
-    if (wasActive) startFilter(state);
+    rebuildIfActive(state);
 }
 
 void setWindowTarget(AppState& state, HWND window, const std::wstring& title) {

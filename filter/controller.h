@@ -8,6 +8,22 @@
 
 inline constexpr UINT_PTR kPeekTimerId = 1;
 inline constexpr UINT kPeekDurationMs = 5000;
+// Posted to the main window when a rebuild had to wait for a filter operation.
+inline constexpr UINT kFilterSyncMessage = WM_APP + 3;
+
+// Marks a filter operation under way for its scope. Windows handles the
+// messages sent to this thread while it waits on another program's window,
+// so a rebuild can be asked for in the middle of one: it waits until after.
+class FilterOperation {
+public:
+    explicit FilterOperation(AppState& state) : state_(state) { ++state_.filterBusy; }
+    ~FilterOperation() { --state_.filterBusy; }
+    FilterOperation(const FilterOperation&) = delete;
+    FilterOperation& operator=(const FilterOperation&) = delete;
+
+private:
+    AppState& state_;
+};
 
 // Probe record of regionTouchesMonitor.
 struct MonitorProbe {
@@ -29,6 +45,8 @@ void startFilter(AppState& state);
 void stopFilter(AppState& state);
 void restartFilter(AppState& state);
 void pauseFilterWindows(AppState& state, bool pause);
+// The main window's answer to kFilterSyncMessage.
+void runPostedFilterSync(AppState& state);
 void startPeek(AppState& state);
 void applySavedEnabled(AppState& state);
 void shutdownFilter(AppState& state);

@@ -1,9 +1,11 @@
 #include "filter/windows.h"
 
 #include <memory>
+#include <utility>
 
 #include "app/log.h"
 #include "filter/capture.h"
+#include "filter/controller.h"
 
 #ifndef WDA_EXCLUDEFROMCAPTURE
 #define WDA_EXCLUDEFROMCAPTURE 0x00000011
@@ -57,8 +59,7 @@ bool putUpMirror(AppState& state, std::unique_ptr<MirrorContext> context, UINT p
     showTopmost(window, attached->source);
     SetTimer(window, kMirrorTimerId, periodMs, nullptr);
     state.mirrorWindows.push_back(window);
-    captureFrame(*attached);
-    presentNow(*attached);
+    refreshMirror(*attached);
     return true;
 }
 
@@ -68,10 +69,29 @@ MirrorContext* contextOf(HWND window) {
 
 }  // namespace
 
-std::unique_ptr<MirrorContext> detachMirrorContext(HWND mirror) {
-    auto* context = contextOf(mirror);
+void refreshMirror(MirrorContext& context) {
+    if (context.inFrame) return;
+    FilterOperation operation(appState);
+    // Printing the target waits on its thread, and whatever is sent to us
+    // meanwhile may drop this mirror: the record lives until the frame ends.
+    context.inFrame = true;
+    const bool fresh = captureFrame(context);
+    context.inFrame = false;
+    if (context.dropped) {
+        delete &context;
+    } else if (fresh) {
+        presentNow(context);
+    }
+}
+
+void dropMirrorContext(HWND mirror) {
+    MirrorContext* context = contextOf(mirror);
     SetWindowLongPtrW(mirror, GWLP_USERDATA, 0);
-    return std::unique_ptr<MirrorContext>(context);
+    if (context && context->inFrame) {
+        context->dropped = true;
+    } else {
+        delete context;
+    }
 }
 
 void registerFilterWindowClasses(HINSTANCE instance) {
@@ -109,6 +129,8 @@ bool createWindowMirror(AppState& state) {
 }
 
 void createCoverWindow(AppState& state) {
+    // A cover left up unnamed would stay on the screen with nothing to take it down.
+    if (const HWND old = std::exchange(state.coverWindow, nullptr); old && IsWindow(old)) DestroyWindow(old);
     const RECT& region = state.region;
     const RECT part = clipRect(region, nearestMonitorRect(rectCentre(region)));
     if (!hasMinimumSize(part, kMinMonitorOverlap)) return;
@@ -164,13 +186,12 @@ LRESULT CALLBACK mirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     }
     case WM_TIMER:
-        if (MirrorContext* context = contextOf(window); context && captureFrame(*context)) presentNow(*context);
+        if (MirrorContext* context = contextOf(window)) refreshMirror(*context);
         return 0;
-    case WM_NCDESTROY: {
+    case WM_NCDESTROY:
         // Destroyed from outside (any program may close it): its buffer goes with it.
-        const auto orphan = detachMirrorContext(window);
+        dropMirrorContext(window);
         return DefWindowProcW(window, message, wParam, lParam);
-    }
     default:
         return filterWindowDefault(window, message, wParam, lParam);
     }

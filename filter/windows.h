@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "filter/capture.h"
 
 #include "settings/settings.h"
@@ -31,8 +29,11 @@ bool createWindowMirror(AppState& state);
 // Cover over the part of the region on the monitor nearest its centre.
 void createCoverWindow(AppState& state);
 
-// Takes a mirror's context off its window; the caller then owns it.
-std::unique_ptr<MirrorContext> detachMirrorContext(HWND mirror);
+// One frame of a mirror: capture, and present what is new.
+void refreshMirror(MirrorContext& context);
+// Takes a mirror's context off its window and frees it (or leaves that to
+// its frame, when one waits inside its capture).
+void dropMirrorContext(HWND mirror);
 
 LRESULT CALLBACK mirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK coverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

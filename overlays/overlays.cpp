@@ -1,6 +1,7 @@
 #include "overlays/overlays.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/log.h"
 
@@ -67,16 +68,18 @@ void hideOverlayWindows(AppState& state) {
         // Named in the registry before it disappears, or left alone: a window
         // hidden without a record would stay hidden after a crash.
         if (!addToHiddenOverlayRecord(window)) continue;
-        ShowWindow(window, SW_HIDE);
+        // Async: a program that does not answer must not hold this thread.
+        ShowWindowAsync(window, SW_HIDE);
         hidden.push_back(window);
         logLine(logtext::hidOverlay);
     }
 }
 
 void restoreOverlayWindows(AppState& state) {
-    for (HWND window : state.hiddenOverlays) {
-        if (IsWindow(window)) ShowWindow(window, SW_SHOWNOACTIVATE);
+    // Out of the state first: anything that runs meanwhile sees nothing hidden.
+    const std::vector<HWND> hidden = std::exchange(state.hiddenOverlays, {});
+    for (HWND window : hidden) {
+        if (IsWindow(window)) ShowWindowAsync(window, SW_SHOWNOACTIVATE);
         removeFromHiddenOverlayRecord(window);
     }
-    state.hiddenOverlays.clear();
 }

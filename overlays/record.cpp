@@ -75,7 +75,7 @@ void restorePreviousRunOverlays() {
     const std::vector<HWND> windows = readHiddenOverlayRecord();
     if (windows.empty()) return;
     for (HWND window : windows) {
-        if (IsWindow(window)) ShowWindow(window, SW_SHOWNOACTIVATE);
+        if (IsWindow(window)) ShowWindowAsync(window, SW_SHOWNOACTIVATE);
     }
     deleteHiddenOverlayRecord();
     logLine(logtext::restoredOverlays);

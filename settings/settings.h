@@ -42,6 +42,12 @@ struct AppState {
     HWND coverWindow = nullptr;
     std::vector<HWND> hiddenOverlays;
     UINT_PTR peekTimer = 0;
+    // The filter's windows are down while the tray menu is open.
+    bool windowsPaused = false;
+    // Filter operations under way (a stop, a start, a frame): a rebuild asked
+    // for meanwhile is posted once and runs after them.
+    int filterBusy = 0;
+    bool filterSyncPosted = false;
 };
 
 extern AppState appState;

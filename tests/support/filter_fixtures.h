@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -134,6 +135,19 @@ inline std::vector<Box> sortedBoxes(const std::vector<HWND>& windows) {
     return boxes;
 }
 
+// The filter's windows of this process, hidden ones too, are those the state
+// names, no two mirrors over one rectangle, and there are some only while on.
+inline bool windowsAgreeWithState(const AppState& state) {
+    auto mirrors = windowsOfClass(kMirrorClass, GetCurrentProcessId(), false), named = state.mirrorWindows;
+    const auto covers = windowsOfClass(kCoverClass, GetCurrentProcessId(), false);
+    std::sort(mirrors.begin(), mirrors.end());
+    std::sort(named.begin(), named.end());
+    const auto boxes = sortedBoxes(mirrors);
+    return mirrors == named && std::adjacent_find(boxes.begin(), boxes.end()) == boxes.end() &&
+           covers == (state.coverWindow ? std::vector{state.coverWindow} : std::vector<HWND>{}) &&
+           state.filterActive != (mirrors.empty() && covers.empty());
+}
+
 inline MirrorContext* contextOf(HWND mirror) {
     return reinterpret_cast<MirrorContext*>(GetWindowLongPtrW(mirror, GWLP_USERDATA));
 }
@@ -176,6 +190,7 @@ public:
         window_ = nullptr;
     }
     int printCount() const { return printCount_; }
+    std::function<void()> onPrint;  // runs in every print, on the window's thread
 
     // Centre of a quadrant in screen coordinates.
     POINT quadrantCentre(int quadrant) const {
@@ -226,6 +241,7 @@ private:
         case WM_PRINTCLIENT:
             if (self) {
                 ++self->printCount_;
+                if (self->onPrint) self->onPrint();
                 if (self->printRenders_) paintQuadrants(window, reinterpret_cast<HDC>(wParam), self->print_);
             }
             return 0;

@@ -28,11 +28,12 @@ struct HelperWindows {
 
 class OverlayHelper {
 public:
-    // Starts the helper and waits until all its windows are shown.
-    explicit OverlayHelper(const std::vector<HelperWindows>& specs) {
+    // Starts the helper with its options and waits until all its windows are shown.
+    explicit OverlayHelper(const std::vector<HelperWindows>& specs, const std::wstring& options = L"") {
         wchar_t self[MAX_PATH] = {};
         std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
-        std::wstring commandLine = L"\"" + path.substr(0, path.find_last_of(L'\\') + 1) + L"overlay_helper.exe\"";
+        std::wstring commandLine =
+            L"\"" + path.substr(0, path.find_last_of(L'\\') + 1) + L"overlay_helper.exe\" " + options;
         size_t expected = 0;
         for (const HelperWindows& spec : specs) {
             wchar_t arg[96];

@@ -3,7 +3,10 @@
 // Usage: overlay_helper SPEC...   with SPEC = EXSTYLE,LEFT,TOP,WIDTH,HEIGHT[,COUNT]
 // (EXSTYLE in hexadecimal). Each spec makes COUNT (default 1) shown popup
 // windows of that extended style and rectangle; the program then runs until
-// it is ended or its last window is closed.
+// it is ended or its last window is closed. Options before the specs:
+// notify=HWND (decimal): each window, shown again after a hide, sends that
+// window WM_SETTINGCHANGE from inside its WM_SHOWWINDOW, once. WM_APP posted
+// to a window stops the program answering for wParam milliseconds.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,9 +16,16 @@
 namespace {
 
 int openWindows = 0;
+unsigned long long notifyWindow = 0;
 
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY && --openWindows == 0) PostQuitMessage(0);
+    if (message == WM_SHOWWINDOW && wParam && notifyWindow) {
+        const auto shows = reinterpret_cast<INT_PTR>(GetPropW(window, L"shows")) + 1;
+        SetPropW(window, L"shows", reinterpret_cast<HANDLE>(shows));
+        if (shows == 2) SendMessageW(reinterpret_cast<HWND>(notifyWindow), WM_SETTINGCHANGE, 0, 0);
+    }
+    if (message == WM_APP) Sleep(static_cast<DWORD>(wParam));
     if (message == WM_ERASEBKGND) return 1;
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -31,6 +41,7 @@ int main(int argc, char** argv) {
     if (!RegisterClassExW(&windowClass)) return 1;
 
     for (int i = 1; i < argc; ++i) {
+        if (std::sscanf(argv[i], "notify=%llu", &notifyWindow) == 1) continue;
         unsigned long exStyle = 0;
         long left = 0, top = 0;
         int width = 0, height = 0, count = 1;

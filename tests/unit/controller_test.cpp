@@ -6,9 +6,12 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -540,6 +543,62 @@ TEST_F(ControllerStart, MirrorOfAnotherProgramsWindowShowsTheScreenPixelsThere) 
     // The mirror follows the window on its next tick.
     SetWindowPos(notepad.window(), nullptr, 200, 200, 450, 350, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_TRUE(waitUntil([&] { return fx::windowBox(mirror) == (Box{200, 200, 650, 550}); }, 3000));
+}
+
+// A window of a second thread of this process: printing it waits on that
+// thread, as printing another program's window does on Windows. WM_APP stops
+// the thread answering until `awake` is set.
+struct ThreadTarget {
+    explicit ThreadTarget(std::function<void()> onPrint)
+        : thread([this, onPrint] {
+              fx::PatternWindow pattern(fx::rect(300, 200, 700, 500), fx::solid(RGB(1, 1, 1)), fx::solid(RGB(0, 0, 200)));
+              pattern.onPrint = onPrint;
+              window = pattern.get();
+              MSG msg;
+              while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                  if (msg.message == WM_APP) SignalObjectAndWait(asleep, awake, INFINITE, FALSE);
+                  DispatchMessageW(&msg);
+              }
+          }) {
+        waitUntil([this] { return window != nullptr; });
+    }
+    ~ThreadTarget() {
+        SetEvent(awake);
+        PostMessageW(window, WM_QUIT, 0, 0);
+        thread.join();
+        CloseHandle(awake);
+        CloseHandle(asleep);
+    }
+    HANDLE awake = CreateEventW(nullptr, TRUE, TRUE, nullptr), asleep = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<HWND> window{nullptr};
+    std::thread thread;  // last: starts once the fields exist
+};
+
+TEST_F(ControllerStart, AOneWindowFrameOutlivesARebuildAskedForWhileItPrintsAndSkipsAHungTarget) {
+    std::atomic<HWND> notify{nullptr};
+    ThreadTarget target([&] {
+        if (HWND main = notify.exchange(nullptr)) SendMessageW(main, WM_SETTINGCHANGE, 0, 0);
+    });
+    setFilterStyle(appState, FilterStyle::OneWindow);
+    setWindowTarget(appState, target.window, L"thread");
+    setFilterActive(appState, true);
+    ASSERT_EQ(appState.mirrorWindows.size(), 1u);
+    const HWND first = appState.mirrorWindows[0];
+    notify = mainWindow();
+    SendMessageW(first, WM_TIMER, kMirrorTimerId, 0);
+    EXPECT_TRUE(IsWindow(first)) << "the rebuild waits until the frame has returned";
+    EXPECT_TRUE(waitUntil([&] { return appState.mirrorWindows.size() == 1 && appState.mirrorWindows[0] != first; }));
+    EXPECT_TRUE(fx::windowsAgreeWithState(appState)) << "rebuilt once the frame had returned";
+
+    const HWND mirror = appState.mirrorWindows[0];
+    ResetEvent(target.awake);
+    PostMessageW(target.window, WM_APP, 0, 0);
+    WaitForSingleObject(target.asleep, 5000);
+    const ULONGLONG before = GetTickCount64();
+    SendMessageW(mirror, WM_TIMER, kMirrorTimerId, 0);
+    EXPECT_LT(GetTickCount64() - before, 1000u) << "a hung target holds up no frame";
+    EXPECT_EQ(fx::bufferPixel(*fx::contextOf(mirror), 10, 10), RGB(0, 0, 200)) << "the last picture stays";
+    SetEvent(target.awake);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "support/overlay_fixtures.h"
 #include "support/platform.h"
 #include "support/test_env.h"
+#include "support/wait.h"
 
 namespace {
 
@@ -47,6 +48,11 @@ protected:
         fx::freshAppState(main_.get());
     }
     void TearDown() override { fx::resetFilterState(appState); }
+    void turnOnHidingOverlays() {
+        setHideOverlays(appState, true);
+        setRegion(appState, fx::rect(200, 150, 600, 450));
+        setFilterActive(appState, true);
+    }
 
     fx::HiddenMainWindow main_{mainWindowProc};
 };
@@ -149,7 +155,7 @@ TEST_F(Overlays, AnotherProgramsWindowsAreMeasuredOnTheMonitorNearestTheirCentre
     const HWND whole = helper.windowAt(kPrimary), left = helper.windowAt(centredOnLeft);
     EXPECT_EQ(std::set<HWND>(appState.hiddenOverlays.begin(), appState.hiddenOverlays.end()),
               (std::set<HWND>{whole, left}));
-    EXPECT_FALSE(IsWindowVisible(whole) || IsWindowVisible(left));
+    EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(whole) && !IsWindowVisible(left); }));
     EXPECT_TRUE(IsWindowVisible(helper.windowAt(centredOnPrimary)) && IsWindowVisible(own.get()));
     EXPECT_EQ(readHiddenOverlayRecord(), appState.hiddenOverlays) << "recorded in the order of hiding";
 
@@ -157,7 +163,7 @@ TEST_F(Overlays, AnotherProgramsWindowsAreMeasuredOnTheMonitorNearestTheirCentre
     SendMessageTimeoutW(whole, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
     ASSERT_FALSE(IsWindow(whole));
     restoreOverlayWindows(appState);
-    EXPECT_TRUE(IsWindowVisible(left));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(left); }));
     EXPECT_TRUE(appState.hiddenOverlays.empty());
     EXPECT_EQ(storedRecord(), std::nullopt);
 }
@@ -165,11 +171,16 @@ TEST_F(Overlays, AnotherProgramsWindowsAreMeasuredOnTheMonitorNearestTheirCentre
 TEST_F(Overlays, EachWindowIsHiddenOnceAndEveryStopOfTheFilterShowsItAgain) {
     ox::OverlayHelper helper({{ox::kOverlayStyle, kLeftMonitor}});
     const HWND overlay = helper.windows().at(0);
-    auto hidden = [&] { return !IsWindowVisible(overlay) && storedRecord() == recordOf({ox::handleValue(overlay)}); };
-    auto shown = [&] { return IsWindowVisible(overlay) && appState.hiddenOverlays.empty() && !storedRecord(); };
-    setHideOverlays(appState, true);
-    setRegion(appState, fx::rect(200, 150, 600, 450));
-    setFilterActive(appState, true);
+    // Its program hides and shows it when it next answers.
+    auto hidden = [&] {
+        return waitUntil([&] { return !IsWindowVisible(overlay); }) &&
+               storedRecord() == recordOf({ox::handleValue(overlay)});
+    };
+    auto shown = [&] {
+        return waitUntil([&] { return IsWindowVisible(overlay); }) && appState.hiddenOverlays.empty() &&
+               !storedRecord();
+    };
+    turnOnHidingOverlays();
     EXPECT_TRUE(hidden());
     // Its program shows it again while it counts as hidden: not hidden, recorded or logged twice.
     ShowWindow(overlay, SW_SHOWNOACTIVATE);
@@ -187,6 +198,35 @@ TEST_F(Overlays, EachWindowIsHiddenOnceAndEveryStopOfTheFilterShowsItAgain) {
     EXPECT_TRUE(hidden()) << "tray menu closed";
     setHideOverlays(appState, false);
     EXPECT_TRUE(appState.filterActive && shown()) << "setting turned off";
+}
+
+TEST_F(Overlays, ARebuildAskedForWhileOverlaysComeBackLeavesThemAsTheStateSays) {
+    ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}, {ox::kOverlayStyle, kLeftMonitor}},
+                             L"notify=" + std::to_wstring(ox::handleValue(main_.get())));
+    const auto all = [&](bool visible) {
+        const auto is = [&](HWND window) { return (IsWindowVisible(window) != FALSE) == visible; };
+        return waitUntil([&] { return is(helper.windows()[0]) && is(helper.windows()[1]); });
+    };
+    turnOnHidingOverlays();
+    ASSERT_TRUE(all(false));
+    startPeek(appState);  // each sends a settings change as it is shown again
+    EXPECT_TRUE(all(true) && appState.hiddenOverlays.empty() && !storedRecord());
+    EXPECT_NE(appState.peekTimer, 0u) << "a settings change does not end a peek";
+    SendMessageW(main_.get(), WM_TIMER, kPeekTimerId, 0);
+    EXPECT_TRUE(all(false) && appState.hiddenOverlays.size() == 2u);
+    EXPECT_EQ(readHiddenOverlayRecord(), appState.hiddenOverlays);
+}
+
+TEST_F(Overlays, AProgramThatStopsAnsweringHoldsUpNothing) {
+    ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}});
+    const HWND overlay = helper.windows().at(0);
+    turnOnHidingOverlays();
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(overlay); }));
+    PostMessageW(overlay, WM_APP, 2000, 0);
+    const ULONGLONG before = GetTickCount64();
+    shutdownFilter(appState);
+    EXPECT_LT(GetTickCount64() - before, 1000u) << "Quit waits for no other program";
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(overlay); }, 6000)) << "back once it answers";
 }
 
 TEST_F(Overlays, AWindowThatCannotBeRecordedIsNotHidden) {
