@@ -132,6 +132,8 @@ std::vector<TrayMenuItem> modeMenuItems(FilterStyle style) {
 }
 
 void showTrayMenu() {
+    // Asked again while it is open (the menu's hot key repeats): that menu answers.
+    if (appState.windowsPaused) return;
     pauseFilterWindows(appState, true);
     HMENU menu = CreatePopupMenu();
     appendItems(menu, trayMenuItems(appState, isLaunchAtLoginEnabled()));

@@ -6,6 +6,8 @@
 #include "select/select.h"
 
 void startRegionSelection() {
+    // The hot key repeats while held: one overlay, ended by one Esc.
+    if (selectionOverlayOpen()) return;
     const bool wasActive = appState.filterActive;
     // The filter's windows must be gone before the screenshot is taken.
     if (wasActive) setFilterActive(appState, false);

@@ -134,6 +134,8 @@ void openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelect
     SetCapture(overlay->window);
 }
 
+bool selectionOverlayOpen() { return FindWindowW(kSelectClass, kSelectTitle) != nullptr; }
+
 void finishRegionSelection(SelectionOverlay* overlay, bool accepted, const RECT& area) {
     if (!overlay || overlay->drag.finished) return;
     overlay->drag.finished = true;

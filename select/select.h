@@ -104,6 +104,8 @@ RECT bannerBox(const RECT& client, SIZE text);
 void openSelectionOverlay(HINSTANCE instance, RegionSelectionCallback callback);
 // The same over a given part of the virtual screen (the benchmark's sizes).
 void openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelectionCallback callback);
+// Whether a selection overlay is open now.
+bool selectionOverlayOpen();
 
 // The Select Area command (menu command 4, hot key 3): takes the filter
 // down while the user selects, then stores the area and turns the filter on,

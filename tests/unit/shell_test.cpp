@@ -171,4 +171,28 @@ TEST_F(Shell, CommandsAndHotKeysReachTheirActions) {
     EXPECT_FALSE(KillTimer(main_.get(), kPeekTimerId)) << "the peek's timer is killed, not only forgotten";
 }
 
+TEST_F(Shell, WhatArrivesWhileTheMenuIsOpenLeavesTheWindowsAsTheStateSays) {
+    const struct {
+        const char* what;
+        UINT message;
+        WPARAM id;
+    } arrivals[] = {{"hot key D", WM_HOTKEY, kHotKeyHideAnnotations}, {"hot key F", WM_HOTKEY, kHotKeyWholeScreen},
+                    {"hot key W", WM_HOTKEY, kHotKeyMenu},             {"peek's timer", WM_TIMER, kPeekTimerId},
+                    {"display change", WM_DISPLAYCHANGE, 0}};
+    for (const FilterStyle style : {FilterStyle::SolidCover, FilterStyle::ScreenArea}) {
+        for (const auto& arrival : arrivals) {
+            SCOPED_TRACE(arrival.what);
+            setFilterStyle(appState, style);
+            setRegion(appState, RECT{200, 150, 600, 450});
+            setFilterActive(appState, true);
+            PostMessageW(main_.get(), arrival.message, arrival.id, 0);  // handled inside the menu's loop
+            SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) { KillTimer(nullptr, timer); EndMenu(); });
+            showTrayMenu();
+            EXPECT_TRUE(fx::windowsAgreeWithState(appState));
+            setFilterActive(appState, false);
+            EXPECT_TRUE(fx::windowsAgreeWithState(appState));
+        }
+    }
+}
+
 }  // namespace
