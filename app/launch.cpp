@@ -10,6 +10,7 @@ namespace {
 // A Run value longer than this reads as off.
 constexpr DWORD kRunValueMaxBytes = 2046;
 constexpr DWORD kModulePathBuffer = 520;
+constexpr size_t kLongestPath = 32768;
 
 }  // namespace
 
@@ -23,17 +24,25 @@ void setLaunchAtLogin(bool enable) {
     RegistryKey key;
     if (key.openForWrite(kRunKeyPath) != ERROR_SUCCESS) return;
     if (enable) {
-        writeString(key.get(), kRunValueName, L"\"" + getModulePath() + L"\"");
+        // A path that cannot be read whole would start nothing: write none.
+        const std::wstring path = getModulePath();
+        if (!path.empty()) writeString(key.get(), kRunValueName, L"\"" + path + L"\"");
     } else {
         deleteValue(key.get(), kRunValueName);
     }
 }
 
 std::wstring getModulePath() {
-    wchar_t buffer[kModulePathBuffer] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, kModulePathBuffer);
-    // A path that does not fit comes back cut, and its count includes no terminator.
-    return std::wstring(buffer, length < kModulePathBuffer ? length : kModulePathBuffer - 1);
+    // Long paths are allowed, so grow until the whole path fits: a cut one
+    // fills the buffer. Empty when it cannot be read whole.
+    std::wstring path(kModulePathBuffer, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) return path.substr(0, length);
+        if (path.size() >= kLongestPath) return {};
+        path.resize(path.size() * 2);
+    }
 }
 
 bool wholeScreenTipShown() {
