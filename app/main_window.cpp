@@ -26,6 +26,10 @@ void chooseWindowTarget(size_t index) {
     setFilterActive(appState, true);
 }
 
+// The outcome arrives outside the main window's commands, which refresh the
+// icon: without this it would show the state from before the selection ended.
+void selectArea() { startRegionSelection(updateTrayIcon); }
+
 void runCommand(UINT id) {
     switch (id) {
     case kCommandHideAnnotations:
@@ -38,7 +42,7 @@ void runCommand(UINT id) {
         useWholeScreen(appState);
         break;
     case kCommandSelectArea:
-        startRegionSelection();
+        selectArea();
         break;
     case kCommandModeScreenArea:
         setFilterStyle(appState, FilterStyle::ScreenArea);
@@ -87,7 +91,7 @@ void runHotKey(WPARAM id) {
         startPeek(appState);
         break;
     case kHotKeySelectArea:
-        startRegionSelection();
+        selectArea();
         break;
     case kHotKeyWholeScreen:
         useWholeScreen(appState);

@@ -70,6 +70,18 @@ void appendItems(HMENU menu, const std::vector<TrayMenuItem>& items) {
 
 }  // namespace
 
+void buildWindowSubmenu(HMENU submenu) {
+    windowTargets = collectWindowTargets();
+    if (windowTargets.empty()) {
+        AppendMenuW(submenu, MF_STRING | MF_DISABLED, 0, text::menuNoWindows);
+        return;
+    }
+    const size_t shown = windowTargets.size() < kMaxWindowMenuItems ? windowTargets.size() : kMaxWindowMenuItems;
+    for (size_t i = 0; i < shown; ++i) {
+        AppendMenuW(submenu, MF_STRING, kCommandFirstWindow + i, menuEscaped(shortenedTitle(windowTargets[i].title)).c_str());
+    }
+}
+
 void addTrayIcon() {
     NOTIFYICONDATAW data = trayData(appState.mainWindow);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;

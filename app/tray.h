@@ -26,6 +26,9 @@ std::vector<TrayMenuItem> trayMenuItems(const AppState& state, bool launchAtLogi
 // The items of the "Mode" submenu.
 std::vector<TrayMenuItem> modeMenuItems(FilterStyle style);
 
+// Refills windowTargets and the "Mirror a Window…" submenu from it.
+void buildWindowSubmenu(HMENU submenu);
+
 // Opens the tray menu at the pointer; returns when it has closed. The filter
 // windows are down meanwhile.
 void showTrayMenu();

@@ -1,15 +1,10 @@
 #include "picker/picker.h"
 
-#include "app/ids.h"
-#include "app/texts.h"
 #include "settings/geometry.h"
 
 std::vector<WindowTarget> windowTargets;
 
 namespace {
-
-// Filled by windowTargetEnumProc during one collection.
-std::vector<WindowTarget> collected;
 
 bool isHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
@@ -59,27 +54,17 @@ std::wstring menuEscaped(const std::wstring& text) {
     return escaped;
 }
 
-BOOL CALLBACK windowTargetEnumProc(HWND window, LPARAM) {
+BOOL CALLBACK windowTargetEnumProc(HWND window, LPARAM targets) {
     WindowFacts facts = factsOf(window);
-    if (isMirrorCandidate(facts, GetCurrentProcessId())) collected.push_back({window, std::move(facts.title)});
+    if (isMirrorCandidate(facts, GetCurrentProcessId())) {
+        reinterpret_cast<std::vector<WindowTarget>*>(targets)->push_back({window, std::move(facts.title)});
+    }
     return TRUE;
 }
 
 std::vector<WindowTarget> collectWindowTargets() {
-    collected.clear();
-    EnumWindows(windowTargetEnumProc, 0);
-    if (collected.size() > kMaxWindowTargets) collected.resize(kMaxWindowTargets);
-    return collected;
-}
-
-void buildWindowSubmenu(HMENU submenu) {
-    windowTargets = collectWindowTargets();
-    if (windowTargets.empty()) {
-        AppendMenuW(submenu, MF_STRING | MF_DISABLED, 0, text::menuNoWindows);
-        return;
-    }
-    const size_t shown = windowTargets.size() < kMaxWindowMenuItems ? windowTargets.size() : kMaxWindowMenuItems;
-    for (size_t i = 0; i < shown; ++i) {
-        AppendMenuW(submenu, MF_STRING, kCommandFirstWindow + i, menuEscaped(shortenedTitle(windowTargets[i].title)).c_str());
-    }
+    std::vector<WindowTarget> targets;
+    EnumWindows(windowTargetEnumProc, reinterpret_cast<LPARAM>(&targets));
+    if (targets.size() > kMaxWindowTargets) targets.resize(kMaxWindowTargets);
+    return targets;
 }

@@ -40,8 +40,8 @@ std::wstring shortenedTitle(const std::wstring& title);
 // Menu text that shows as the text itself: "&" is doubled, so it is no mnemonic.
 std::wstring menuEscaped(const std::wstring& text);
 
-BOOL CALLBACK windowTargetEnumProc(HWND window, LPARAM);
+// EnumWindows callback: appends the candidates to the
+// std::vector<WindowTarget> that `targets` points to.
+BOOL CALLBACK windowTargetEnumProc(HWND window, LPARAM targets);
 // The candidates in Z order, frontmost first, at most kMaxWindowTargets.
 std::vector<WindowTarget> collectWindowTargets();
-// Refills windowTargets and the "Mirror a Window…" submenu from it.
-void buildWindowSubmenu(HMENU submenu);

@@ -109,8 +109,8 @@ bool selectionOverlayOpen();
 
 // The Select Area command (menu command 4, hot key 3): takes the filter
 // down while the user selects, then stores the area and turns the filter on,
-// or brings back what was there before.
-void startRegionSelection();
+// or brings back what was there before; `ended` runs after that.
+void startRegionSelection(std::function<void()> ended = {});
 // The Select Area command's outcome, applied to the state.
 void applyRegionSelection(AppState& state, bool wasActive, bool accepted, const RECT& area);
 
