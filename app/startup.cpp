@@ -35,14 +35,26 @@ void registerMainClass(HINSTANCE instance) {
     RegisterClassExW(&windowClass);
 }
 
+// The icons loaded from the program file; the fallback is the system's, shared.
+HICON loadedIcons[2] = {};
+
 void loadTrayIcons(HINSTANCE instance) {
     const int size = GetSystemMetrics(SM_CXSMICON);
-    idleIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CLEARPANE_IDLE), IMAGE_ICON, size,
-                                             size, LR_DEFAULTCOLOR));
-    if (!idleIcon) idleIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    filteredIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CLEARPANE_FILTERED), IMAGE_ICON,
-                                                 size, size, LR_DEFAULTCOLOR));
-    if (!filteredIcon) filteredIcon = idleIcon;
+    const int ids[2] = {IDI_CLEARPANE_IDLE, IDI_CLEARPANE_FILTERED};
+    for (int i = 0; i < 2; ++i) {
+        loadedIcons[i] =
+            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(ids[i]), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    }
+    idleIcon = loadedIcons[0] ? loadedIcons[0] : LoadIconW(nullptr, IDI_APPLICATION);
+    filteredIcon = loadedIcons[1] ? loadedIcons[1] : idleIcon;
+}
+
+void destroyTrayIcons() {
+    for (HICON& icon : loadedIcons) {
+        if (icon) DestroyIcon(icon);
+        icon = nullptr;
+    }
+    idleIcon = filteredIcon = nullptr;
 }
 
 }  // namespace
@@ -84,6 +96,7 @@ int runClearpane(HINSTANCE instance) {
     }
 
     shutdownFilter(appState);
+    destroyTrayIcons();
     if (instanceMutex) {
         ReleaseMutex(instanceMutex);
         CloseHandle(instanceMutex);
