@@ -14,7 +14,7 @@
 #include "tests/support/census.h"
 #include "bench/timing.h"
 #include "filter/controller.h"
-#include "filter/windows.h"
+#include "filter/mirror_windows.h"
 #include "picker/picker.h"
 #include "settings/geometry.h"
 #include "tests/support/overlay_fixtures.h"

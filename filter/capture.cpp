@@ -51,7 +51,7 @@ bool sameRect(const RECT& a, const RECT& b) {
 
 bool captureWindow(MirrorContext& context) {
     HWND target = context.targetWindow;
-    if (!target || !IsWindow(target) || IsIconic(target)) return false;
+    if (!canBeMirrored(target)) return false;
     RECT rect{};
     if (!GetWindowRect(target, &rect)) return false;
     const int width = rect.right - rect.left;
@@ -89,6 +89,8 @@ bool captureWindow(MirrorContext& context) {
 }
 
 }  // namespace
+
+bool canBeMirrored(HWND window) { return window && IsWindow(window) && !IsIconic(window); }
 
 std::uint64_t usabilitySampleStep(std::uint64_t pixelCount) {
     return pixelCount < kUsabilitySamples ? 1 : pixelCount / kUsabilitySamples;

@@ -32,6 +32,9 @@ struct MirrorContext {
 inline constexpr int kMinCaptureSide = 8;
 inline constexpr COLORREF kOutlineColour = RGB(64, 68, 76);
 
+// A window that a one-window mirror can show: set, still there and not minimised.
+bool canBeMirrored(HWND window);
+
 void ensureBackBuffer(MirrorContext& context, int width, int height);
 void releaseBackBuffer(MirrorContext& context);
 bool captureFrame(MirrorContext& context);

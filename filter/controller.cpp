@@ -5,7 +5,7 @@
 
 #include "app/log.h"
 #include "filter/capture.h"
-#include "filter/windows.h"
+#include "filter/mirror_windows.h"
 #include "overlays/overlays.h"
 
 namespace {
@@ -35,17 +35,13 @@ void syncFilterWindows(AppState& state) {
     if (windowsWanted(state)) startFilter(state);
 }
 
-void rebuildIfActive(AppState& state) {
-    if (state.filterActive) syncFilterWindows(state);
-}
-
 void takeWholeVirtualScreen(AppState& state) {
     const RECT screen = virtualScreenRect();
     if (!isUsableRegion(screen)) return;
     state.region = screen;
     state.hasRegion = true;
     saveCurrentSettings(state);
-    rebuildIfActive(state);
+    restartFilter(state);
 }
 
 void cancelPeek(AppState& state) {
@@ -59,19 +55,11 @@ void cancelPeek(AppState& state) {
 
 BOOL CALLBACK regionTouchesMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     auto& probe = *reinterpret_cast<MonitorProbe*>(data);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-    if (hasMinimumSize(clipRect(*probe.region, info.rcMonitor), kMinMonitorOverlap)) {
-        probe.found = true;
-        return FALSE;
-    }
-    return TRUE;
+    probe.found = partOnMonitor(*probe.region, monitorRect(monitor)).has_value();
+    return !probe.found;
 }
 
-bool targetUsable(const AppState& state) {
-    return state.targetWindow && IsWindow(state.targetWindow) && !IsIconic(state.targetWindow);
-}
+bool targetUsable(const AppState& state) { return canBeMirrored(state.targetWindow); }
 
 void initFilterEngine(AppState& state, HINSTANCE instance, HWND mainWindow) {
     state.instance = instance;
@@ -139,7 +127,9 @@ void stopFilter(AppState& state) {
     restoreOverlayWindows(state);
 }
 
-void restartFilter(AppState& state) { rebuildIfActive(state); }
+void restartFilter(AppState& state) {
+    if (state.filterActive) syncFilterWindows(state);
+}
 
 void pauseFilterWindows(AppState& state, bool pause) {
     state.windowsPaused = pause;
@@ -193,7 +183,7 @@ void setFilterStyle(AppState& state, FilterStyle style) {
         state.targetTitle.clear();
     }
     saveCurrentSettings(state);
-    rebuildIfActive(state);
+    restartFilter(state);
 }
 
 void setWindowTarget(AppState& state, HWND window, const std::wstring& title) {
@@ -206,7 +196,7 @@ void setWindowTarget(AppState& state, HWND window, const std::wstring& title) {
     state.region = rect;
     state.hasRegion = true;
     saveCurrentSettings(state);
-    rebuildIfActive(state);
+    restartFilter(state);
 }
 
 void setRegion(AppState& state, const RECT& region) {
@@ -214,19 +204,19 @@ void setRegion(AppState& state, const RECT& region) {
     state.hasRegion = true;
     state.region = region;
     saveCurrentSettings(state);
-    rebuildIfActive(state);
+    restartFilter(state);
 }
 
 void setOutline(AppState& state, bool outline) {
     if (outline == state.outline) return;
     state.outline = outline;
     saveCurrentSettings(state);
-    rebuildIfActive(state);
+    restartFilter(state);
 }
 
 void setHideOverlays(AppState& state, bool hideOverlays) {
     if (hideOverlays == state.hideOverlays) return;
     state.hideOverlays = hideOverlays;
     saveCurrentSettings(state);
-    rebuildIfActive(state);
+    restartFilter(state);
 }

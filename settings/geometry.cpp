@@ -23,12 +23,20 @@ POINT rectCentre(const RECT& rect) {
                  static_cast<LONG>((static_cast<long long>(rect.top) + rect.bottom) / 2)};
 }
 
-RECT nearestMonitorRect(POINT point) {
+std::optional<RECT> partOnMonitor(const RECT& region, const RECT& monitor) {
+    const RECT part = clipRect(region, monitor);
+    if (!hasMinimumSize(part, kMinMonitorOverlap)) return std::nullopt;
+    return part;
+}
+
+RECT monitorRect(HMONITOR monitor) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info)) return RECT{0, 0, 0, 0};
+    if (!GetMonitorInfoW(monitor, &info)) return RECT{0, 0, 0, 0};
     return info.rcMonitor;
 }
+
+RECT nearestMonitorRect(POINT point) { return monitorRect(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST)); }
 
 RECT virtualScreenRect() {
     const int x = GetSystemMetrics(SM_XVIRTUALSCREEN);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 // Rectangle and monitor rules shared by the filter, region selection and
 // overlay hiding. Sizes are measured in 64 bits: stored or dragged
 // coordinates can lie far apart enough to wrap a 32-bit difference.
@@ -26,7 +28,13 @@ RECT rectFromPoints(POINT a, POINT b);
 // Centre of a rectangle, each coordinate halved toward zero without overflow.
 POINT rectCentre(const RECT& rect);
 
-// The whole rectangle of the monitor nearest to a point; empty when it is unknown.
+// The part of a region on a monitor, when it covers at least
+// kMinMonitorOverlap of it on each side.
+std::optional<RECT> partOnMonitor(const RECT& region, const RECT& monitor);
+
+// The whole rectangle of a monitor, or of the one nearest to a point; empty
+// when it is unknown.
+RECT monitorRect(HMONITOR monitor);
 RECT nearestMonitorRect(POINT point);
 // The virtual screen: the bounding box of every monitor.
 RECT virtualScreenRect();

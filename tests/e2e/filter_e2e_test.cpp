@@ -13,7 +13,7 @@
 #include "app/ids.h"
 #include "app/log.h"
 #include "e2e/e2e_support.h"
-#include "filter/windows.h"
+#include "filter/mirror_windows.h"
 #include "settings/settings.h"
 #include "support/overlay_fixtures.h"
 #include "support/test_env.h"

@@ -12,7 +12,7 @@
 
 #include "app/ids.h"
 #include "e2e/e2e_support.h"
-#include "filter/windows.h"
+#include "filter/mirror_windows.h"
 #include "select/select.h"
 #include "settings/settings.h"
 #include "support/test_env.h"

@@ -11,7 +11,7 @@
 #include "app/ids.h"
 #include "app/texts.h"
 #include "e2e/e2e_support.h"
-#include "filter/windows.h"
+#include "filter/mirror_windows.h"
 #include "picker/picker.h"
 #include "settings/settings.h"
 #include "support/test_env.h"

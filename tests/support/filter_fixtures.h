@@ -16,7 +16,7 @@
 #include "app/shell.h"
 #include "filter/capture.h"
 #include "filter/controller.h"
-#include "filter/windows.h"
+#include "filter/mirror_windows.h"
 #include "settings/settings.h"
 
 namespace fx {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "filter/windows.h"
+#include "filter/mirror_windows.h"
 #include "select/select.h"
 #include "support/census.h"
 #include "support/filter_fixtures.h"

@@ -1,6 +1,7 @@
-#include "filter/windows.h"
+#include "filter/mirror_windows.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "app/log.h"
@@ -101,15 +102,12 @@ void registerFilterWindowClasses(HINSTANCE instance) {
 
 BOOL CALLBACK createAreaMirror(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     AppState& state = *reinterpret_cast<AppState*>(data);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-    const RECT part = clipRect(state.region, info.rcMonitor);
-    if (!hasMinimumSize(part, kMinMonitorOverlap)) return TRUE;
+    const std::optional<RECT> part = partOnMonitor(state.region, monitorRect(monitor));
+    if (!part) return TRUE;
 
     auto context = std::make_unique<MirrorContext>();
     context->followsWindow = false;
-    context->source = part;
+    context->source = *part;
     context->outline = state.outline;
     putUpMirror(state, std::move(context), kAreaMirrorPeriodMs);
     return TRUE;
@@ -131,14 +129,13 @@ bool createWindowMirror(AppState& state) {
 void createCoverWindow(AppState& state) {
     // A cover left up unnamed would stay on the screen with nothing to take it down.
     if (const HWND old = std::exchange(state.coverWindow, nullptr); old && IsWindow(old)) DestroyWindow(old);
-    const RECT& region = state.region;
-    const RECT part = clipRect(region, nearestMonitorRect(rectCentre(region)));
-    if (!hasMinimumSize(part, kMinMonitorOverlap)) return;
+    const std::optional<RECT> part = partOnMonitor(state.region, nearestMonitorRect(rectCentre(state.region)));
+    if (!part) return;
 
-    state.coverWindow = createFilterWindow(state, kCoverClass, kCoverTitle, part);
+    state.coverWindow = createFilterWindow(state, kCoverClass, kCoverTitle, *part);
     if (!state.coverWindow) return;
     SetPropW(state.coverWindow, kOutlineProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(state.outline ? 1 : 0)));
-    showTopmost(state.coverWindow, part);
+    showTopmost(state.coverWindow, *part);
 }
 
 namespace {
