@@ -14,6 +14,16 @@ build_all() {
   ) 8>"$root/build/.build.lock"
 }
 
+# The same sources through Clang, whose warnings (errors here) GCC may miss.
+build_clang() {
+  mkdir -p "$root/build"
+  (
+    flock 8
+    cmake --preset clang -S "$root" >/dev/null
+    cmake --build "$root/build/clang" -j 2
+  ) 8>"$root/build/.build.lock"
+}
+
 # Wine finds several monitors through this stand-in for libXinerama.
 build_fake_xinerama() {
   mkdir -p "$build/xinerama"
