@@ -65,12 +65,7 @@ void initFilterEngine(AppState& state, HINSTANCE instance, HWND mainWindow) {
     state.instance = instance;
     state.mainWindow = mainWindow;
     registerFilterWindowClasses(instance);
-    const Settings settings = loadSettings();
-    state.style = settings.style;
-    state.outline = settings.outline;
-    state.hideOverlays = settings.hideOverlays;
-    state.hasRegion = settings.hasRegion;
-    state.region = settings.region;
+    static_cast<FilterChoices&>(state) = loadSettings();
 }
 
 void setFilterActive(AppState& state, bool on) {

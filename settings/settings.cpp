@@ -4,7 +4,44 @@ AppState appState;
 
 namespace {
 
-DWORD readDwordOr(HKEY key, const wchar_t* name, DWORD fallback) { return readDword(key, name).value_or(fallback); }
+DWORD flag(bool on) { return on ? 1 : 0; }
+LONG coordinate(DWORD stored) { return static_cast<LONG>(stored); }
+
+// Every persisted value: its name, what an absent or unreadable one reads as,
+// and how it maps onto the record. The region's parts are written only with
+// a region, and a region read back counts only when HasRegion says so and it
+// is large enough: a missing left edge makes it unusable.
+struct StoredValue {
+    const wchar_t* name;
+    DWORD fallback;
+    DWORD (*get)(const Settings&);
+    void (*set)(Settings&, DWORD);
+    bool regionPart = false;
+};
+
+const StoredValue kStoredValues[] = {
+    {kValueStyle, 0, [](const Settings& s) { return static_cast<DWORD>(s.style); },
+     [](Settings& s, DWORD v) {
+         const bool known = v <= static_cast<DWORD>(FilterStyle::SolidCover);
+         s.style = known ? static_cast<FilterStyle>(v) : FilterStyle::ScreenArea;
+     }},
+    {kValueOutline, 1, [](const Settings& s) { return flag(s.outline); },
+     [](Settings& s, DWORD v) { s.outline = v != 0; }},
+    {kValueHideOverlays, 0, [](const Settings& s) { return flag(s.hideOverlays); },
+     [](Settings& s, DWORD v) { s.hideOverlays = v != 0; }},
+    {kValueEnabled, 0, [](const Settings& s) { return flag(s.enabled); },
+     [](Settings& s, DWORD v) { s.enabled = v != 0; }},
+    {kValueHasRegion, 0, [](const Settings& s) { return flag(s.hasRegion); },
+     [](Settings& s, DWORD v) { s.hasRegion = v != 0; }},
+    {kValueRegionLeft, 0x7FFFFFFF, [](const Settings& s) { return static_cast<DWORD>(s.region.left); },
+     [](Settings& s, DWORD v) { s.region.left = coordinate(v); }, true},
+    {kValueRegionTop, 0, [](const Settings& s) { return static_cast<DWORD>(s.region.top); },
+     [](Settings& s, DWORD v) { s.region.top = coordinate(v); }, true},
+    {kValueRegionRight, 0, [](const Settings& s) { return static_cast<DWORD>(s.region.right); },
+     [](Settings& s, DWORD v) { s.region.right = coordinate(v); }, true},
+    {kValueRegionBottom, 0, [](const Settings& s) { return static_cast<DWORD>(s.region.bottom); },
+     [](Settings& s, DWORD v) { s.region.bottom = coordinate(v); }, true},
+};
 
 }  // namespace
 
@@ -12,23 +49,12 @@ Settings loadSettings() {
     Settings settings;
     RegistryKey key;
     if (key.openForRead(kSettingsKeyPath) != ERROR_SUCCESS) return settings;
-    const DWORD style = readDwordOr(key.get(), kValueStyle, 0);
-    settings.style = style <= static_cast<DWORD>(FilterStyle::SolidCover) ? static_cast<FilterStyle>(style)
-                                                                          : FilterStyle::ScreenArea;
-    settings.outline = readDwordOr(key.get(), kValueOutline, 1) != 0;
-    settings.hideOverlays = readDwordOr(key.get(), kValueHideOverlays, 0) != 0;
-    settings.enabled = readDwordOr(key.get(), kValueEnabled, 0) != 0;
-    const DWORD left = readDwordOr(key.get(), kValueRegionLeft, 0x7FFFFFFF);
-    const DWORD top = readDwordOr(key.get(), kValueRegionTop, 0);
-    const DWORD right = readDwordOr(key.get(), kValueRegionRight, 0);
-    const DWORD bottom = readDwordOr(key.get(), kValueRegionBottom, 0);
-    const DWORD hasRegion = readDwordOr(key.get(), kValueHasRegion, 0);
-
-    const RECT stored{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
-                      static_cast<LONG>(bottom)};
-    if (hasRegion != 0 && isUsableRegion(stored)) {
-        settings.hasRegion = true;
-        settings.region = stored;
+    for (const StoredValue& value : kStoredValues) {
+        value.set(settings, readDword(key.get(), value.name).value_or(value.fallback));
+    }
+    if (!settings.hasRegion || !isUsableRegion(settings.region)) {
+        settings.hasRegion = false;
+        settings.region = RECT{0, 0, 0, 0};
     }
     return settings;
 }
@@ -37,27 +63,15 @@ LONG saveSettings(const Settings& settings) {
     RegistryKey key;
     const LONG opened = key.openForWrite(kSettingsKeyPath);
     if (opened != ERROR_SUCCESS) return opened;
-    writeDword(key.get(), kValueStyle, static_cast<DWORD>(settings.style));
-    writeDword(key.get(), kValueOutline, settings.outline ? 1 : 0);
-    writeDword(key.get(), kValueHideOverlays, settings.hideOverlays ? 1 : 0);
-    writeDword(key.get(), kValueEnabled, settings.enabled ? 1 : 0);
-    writeDword(key.get(), kValueHasRegion, settings.hasRegion ? 1 : 0);
-    if (settings.hasRegion) {
-        writeDword(key.get(), kValueRegionLeft, static_cast<DWORD>(settings.region.left));
-        writeDword(key.get(), kValueRegionTop, static_cast<DWORD>(settings.region.top));
-        writeDword(key.get(), kValueRegionRight, static_cast<DWORD>(settings.region.right));
-        writeDword(key.get(), kValueRegionBottom, static_cast<DWORD>(settings.region.bottom));
+    for (const StoredValue& value : kStoredValues) {
+        if (!value.regionPart || settings.hasRegion) writeDword(key.get(), value.name, value.get(settings));
     }
     return key.close();
 }
 
 void saveCurrentSettings(const AppState& state) {
     Settings settings;
-    settings.style = state.style;
-    settings.outline = state.outline;
-    settings.hideOverlays = state.hideOverlays;
+    static_cast<FilterChoices&>(settings) = state;
     settings.enabled = state.filterActive;
-    settings.hasRegion = state.hasRegion;
-    settings.region = state.region;
     saveSettings(settings);
 }

@@ -16,26 +16,25 @@ enum class FilterStyle : std::uint32_t {
     SolidCover = 2,
 };
 
-// The persisted subset of the state.
-struct Settings {
+// The user's choices that the registry keeps and the state holds alike.
+struct FilterChoices {
     FilterStyle style = FilterStyle::ScreenArea;
     bool outline = true;
     bool hideOverlays = false;
-    bool enabled = false;
     bool hasRegion = false;
     RECT region{0, 0, 0, 0};
 };
 
+// The persisted subset of the state: the choices and whether the filter was on.
+struct Settings : FilterChoices {
+    bool enabled = false;
+};
+
 // The one process-wide record of run-time state; touched only on the UI thread.
-struct AppState {
+struct AppState : FilterChoices {
     HINSTANCE instance = nullptr;
     HWND mainWindow = nullptr;
-    FilterStyle style = FilterStyle::ScreenArea;
     bool filterActive = false;
-    bool outline = true;
-    bool hideOverlays = false;
-    bool hasRegion = false;
-    RECT region{0, 0, 0, 0};
     HWND targetWindow = nullptr;
     std::wstring targetTitle;
     std::vector<HWND> mirrorWindows;
