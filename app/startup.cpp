@@ -8,6 +8,7 @@
 #include "overlays/overlays.h"
 #include "res/resource_ids.h"
 #include "settings/settings.h"
+#include "settings/window_helpers.h"
 
 HANDLE instanceMutex = nullptr;
 HICON idleIcon = nullptr;
@@ -24,15 +25,6 @@ void becomeDpiAware() {
     auto setContext = reinterpret_cast<SetContext>(
         reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
     if (setContext) setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
-}
-
-void registerMainClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = mainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kMainClass;
-    RegisterClassExW(&windowClass);
 }
 
 // The icons loaded from the program file; the fallback is the system's, shared.
@@ -75,7 +67,7 @@ int runClearpane(HINSTANCE instance) {
 
     initLogLocation();
 
-    registerMainClass(instance);
+    registerWindowClass(instance, kMainClass, mainWindowProc);
     HWND mainWindow = CreateWindowExW(WS_EX_TOOLWINDOW, kMainClass, text::appName, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                  instance, nullptr);
     if (!mainWindow) return 1;

@@ -7,6 +7,7 @@
 #include "app/log.h"
 #include "filter/capture.h"
 #include "filter/controller.h"
+#include "settings/window_helpers.h"
 
 #ifndef WDA_EXCLUDEFROMCAPTURE
 #define WDA_EXCLUDEFROMCAPTURE 0x00000011
@@ -15,17 +16,6 @@
 namespace {
 
 constexpr UINT kShowFlags = SWP_SHOWWINDOW | SWP_NOACTIVATE;
-
-void registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = name;
-    RegisterClassExW(&windowClass);
-}
 
 HWND createFilterWindow(const AppState& state, const wchar_t* className, const wchar_t* title, const RECT& rect) {
     return CreateWindowExW(kFilterWindowExStyle, className, title, WS_POPUP, rect.left, rect.top,
@@ -96,8 +86,8 @@ void dropMirrorContext(HWND mirror) {
 }
 
 void registerFilterWindowClasses(HINSTANCE instance) {
-    registerClass(instance, kMirrorClass, mirrorWindowProc);
-    registerClass(instance, kCoverClass, coverWindowProc);
+    registerWindowClass(instance, kMirrorClass, mirrorWindowProc, IDC_ARROW, CS_DBLCLKS);
+    registerWindowClass(instance, kCoverClass, coverWindowProc, IDC_ARROW, CS_DBLCLKS);
 }
 
 BOOL CALLBACK createAreaMirror(HMONITOR monitor, HDC, LPRECT, LPARAM data) {

@@ -6,6 +6,7 @@
 
 #include "select/select.h"
 #include "settings/geometry.h"
+#include "settings/window_helpers.h"
 
 namespace {
 
@@ -17,13 +18,7 @@ constexpr DWORD kScreenCopy = SRCCOPY | CAPTUREBLT;  // CAPTUREBLT: layered wind
 void registerSelectClassOnce(HINSTANCE instance) {
     if (selectClassRegistrationAttempted) return;
     selectClassRegistrationAttempted = true;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = selectOverlayProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_CROSS);
-    windowClass.lpszClassName = kSelectClass;
-    RegisterClassExW(&windowClass);
+    registerWindowClass(instance, kSelectClass, selectOverlayProc, IDC_CROSS);
 }
 
 SelectionOverlay* overlayOf(HWND window) {
