@@ -78,7 +78,8 @@ void buildWindowSubmenu(HMENU submenu) {
     }
     const size_t shown = windowTargets.size() < kMaxWindowMenuItems ? windowTargets.size() : kMaxWindowMenuItems;
     for (size_t i = 0; i < shown; ++i) {
-        AppendMenuW(submenu, MF_STRING, kCommandFirstWindow + i, menuEscaped(shortenedTitle(windowTargets[i].title)).c_str());
+        const std::wstring title = menuEscaped(shortenedTitle(windowTargets[i].title));
+        AppendMenuW(submenu, MF_STRING, kCommandFirstWindow + i, title.c_str());
     }
 }
 
