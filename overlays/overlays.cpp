@@ -18,7 +18,7 @@ bool isExcludedClass(std::wstring_view name) {
 
 }  // namespace
 
-bool isOverlayWindow(const OverlayWindowFacts& facts, DWORD ownProcessId) {
+bool isOverlayWindow(const WindowFacts& facts, DWORD ownProcessId) {
     // Our own windows (main, mirrors, cover, selection) look much like overlays.
     if (facts.processId == ownProcessId) return false;
     if (!facts.visible || facts.minimised) return false;
@@ -38,18 +38,13 @@ bool isOverlayWindow(const OverlayWindowFacts& facts, DWORD ownProcessId) {
 }
 
 BOOL CALLBACK classifyOverlayWindow(HWND window, LPARAM candidates) {
-    OverlayWindowFacts facts;
-    GetWindowThreadProcessId(window, &facts.processId);
-    facts.visible = IsWindowVisible(window) != FALSE;
-    facts.minimised = IsIconic(window) != FALSE;
-    // Most top-level windows are hidden: spare them the remaining queries.
-    if (facts.processId == GetCurrentProcessId() || !facts.visible || facts.minimised) return TRUE;
+    WindowFacts facts;
+    if (!readShownWindowFacts(window, facts)) return TRUE;
 
     // A failed call leaves the name empty, which no exclusion matches.
     wchar_t className[kClassNameCapacity] = {};
     GetClassNameW(window, className, kClassNameCapacity);
     facts.className = className;
-    facts.exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
     GetWindowRect(window, &facts.rect);
     facts.monitor = nearestMonitorRect(rectCentre(facts.rect));
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "settings/window_helpers.h"
 
 // ---- the hidden-overlay record ---------------------------------------------
 // Every window this program hides is named in the registry before it goes,
@@ -36,21 +37,9 @@ inline constexpr std::wstring_view kExcludedOverlayClasses[] = {
 };
 inline constexpr std::wstring_view kExcludedOverlayClassPrefix = L"Windows.UI.Core";
 
-// What classification looks at, gathered from one top-level window.
-struct OverlayWindowFacts {
-    DWORD processId = 0;
-    bool visible = false;
-    bool minimised = false;
-    std::wstring_view className;
-    LONG_PTR exStyle = 0;
-    RECT rect{0, 0, 0, 0};
-    // The whole monitor nearest the window's centre; empty when unknown.
-    RECT monitor{0, 0, 0, 0};
-};
-
 // Whether a window with these facts looks like a drawing layer of another
 // program laid over a monitor.
-bool isOverlayWindow(const OverlayWindowFacts& facts, DWORD ownProcessId);
+bool isOverlayWindow(const WindowFacts& facts, DWORD ownProcessId);
 
 // EnumWindows callback: appends qualifying windows to the
 // std::vector<HWND> that `candidates` points to. Always goes on.

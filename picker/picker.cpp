@@ -10,15 +10,7 @@ bool isHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
 WindowFacts factsOf(HWND window) {
     WindowFacts facts;
-    GetWindowThreadProcessId(window, &facts.processId);
-    facts.visible = IsWindowVisible(window) != FALSE;
-    facts.minimised = IsIconic(window) != FALSE;
-    facts.exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
-    // Most top-level windows fail these already: spare them the title and the rectangle.
-    if (facts.processId == GetCurrentProcessId() || !facts.visible || facts.minimised ||
-        (facts.exStyle & WS_EX_TOOLWINDOW) != 0) {
-        return facts;
-    }
+    if (!readShownWindowFacts(window, facts) || (facts.exStyle & WS_EX_TOOLWINDOW) != 0) return facts;
     const int length = GetWindowTextLengthW(window);
     if (length <= 0) return facts;
     // The announced length counts even when fewer characters arrive.

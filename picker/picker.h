@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/window_helpers.h"
+
 // One window that one-window mode can mirror.
 struct WindowTarget {
     HWND window = nullptr;  // not owned, not checked again after collection
@@ -21,16 +23,6 @@ inline constexpr std::size_t kLongestMenuTitle = 60;
 inline constexpr std::size_t kShortenedTitleKeep = 57;
 inline constexpr int kMinTargetWidth = 120;
 inline constexpr int kMinTargetHeight = 90;
-
-// What the picker asks of one top-level window.
-struct WindowFacts {
-    DWORD processId = 0;
-    bool visible = false;
-    bool minimised = false;
-    LONG_PTR exStyle = 0;
-    std::wstring title;
-    RECT rect{0, 0, 0, 0};
-};
 
 // Whether a window with these facts is offered, for a picker in process ownProcessId.
 bool isMirrorCandidate(const WindowFacts& facts, DWORD ownProcessId);

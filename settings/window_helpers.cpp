@@ -11,3 +11,11 @@ void registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proced
     windowClass.lpszClassName = name;
     RegisterClassExW(&windowClass);
 }
+
+bool readShownWindowFacts(HWND window, WindowFacts& facts) {
+    GetWindowThreadProcessId(window, &facts.processId);
+    facts.visible = IsWindowVisible(window) != FALSE;
+    facts.minimised = IsIconic(window) != FALSE;
+    facts.exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    return facts.processId != GetCurrentProcessId() && facts.visible && !facts.minimised;
+}

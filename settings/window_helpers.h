@@ -3,7 +3,28 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Registers one of the program's window classes. Registering a class that
 // exists already fails harmlessly and leaves it as it was.
 void registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, const wchar_t* cursor = IDC_ARROW,
                          UINT style = 0);
+
+// What the picker and overlay hiding ask of a top-level window. Each reads
+// the rectangle, title, class name and monitor only where it needs them.
+struct WindowFacts {
+    DWORD processId = 0;
+    bool visible = false;
+    bool minimised = false;
+    LONG_PTR exStyle = 0;
+    RECT rect{0, 0, 0, 0};
+    std::wstring title;
+    std::wstring className;
+    // The whole monitor nearest the window's centre; empty when unknown.
+    RECT monitor{0, 0, 0, 0};
+};
+
+// Reads the cheap facts (process, visibility, minimised, extended style).
+// False when the window is this process's own or not on the screen, as most
+// top-level windows are: they need no further queries.
+bool readShownWindowFacts(HWND window, WindowFacts& facts);

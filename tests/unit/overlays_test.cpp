@@ -102,10 +102,10 @@ TEST_F(Overlays, StartUpShowsWhatAValidRecordNamesAndLeavesAnInvalidOneAlone) {
 
 TEST_F(Overlays, ClassificationRulesInOrder) {
     constexpr DWORD kOwn = 7;
-    const OverlayWindowFacts overlay{42, true, false, L"Annotate", ox::kOverlayStyle, {0, 0, 1000, 1000}, kPrimary};
+    const WindowFacts overlay{42, true, false, ox::kOverlayStyle, {0, 0, 1000, 1000}, L"", L"Annotate", kPrimary};
     struct Case {
         const char* what;
-        std::function<void(OverlayWindowFacts&)> change;
+        std::function<void(WindowFacts&)> change;
         bool qualifies;
     };
     const Case cases[] = {
@@ -131,12 +131,12 @@ TEST_F(Overlays, ClassificationRulesInOrder) {
         {"wider than 32 bits", [](auto& f) { f.rect = {-2000000000, -2000000000, 2000000000, 2000000000}; }, true},
     };
     for (const Case& test : cases) {
-        OverlayWindowFacts facts = overlay;
+        WindowFacts facts = overlay;
         test.change(facts);
         EXPECT_EQ(isOverlayWindow(facts, kOwn), test.qualifies) << test.what;
     }
     for (std::wstring_view name : kExcludedOverlayClasses) {
-        OverlayWindowFacts facts = overlay;
+        WindowFacts facts = overlay;
         facts.className = name;
         EXPECT_FALSE(isOverlayWindow(facts, kOwn)) << testenv::narrow(std::wstring(name));
     }

@@ -50,7 +50,7 @@ TEST(TrayMenu, ItemsTextsIdsAndFlagsFollowTheState) {
 }
 
 TEST(Picker, CandidateTests) {
-    const WindowFacts good{8, true, false, WS_EX_APPWINDOW, L"Editor", RECT{0, 0, 120, 90}};
+    const WindowFacts good{8, true, false, WS_EX_APPWINDOW, RECT{0, 0, 120, 90}, L"Editor", L"", RECT{}};
     const struct {
         const char* what;
         void (*change)(WindowFacts&);
