@@ -4,25 +4,20 @@ build="$root/build/mingw"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-build_all() {
+# build_preset NAME: configure and build one CMake preset into build/NAME.
+build_preset() {
   mkdir -p "$root/build"
   # One build at a time in this tree, even when several runs start together.
   (
     flock 8
-    cmake --preset mingw -S "$root" >/dev/null
-    cmake --build "$build" -j 2
+    cmake --preset "$1" -S "$root" >/dev/null
+    cmake --build "$root/build/$1" -j 2
   ) 8>"$root/build/.build.lock"
 }
 
+build_all() { build_preset mingw; }
 # The same sources through Clang, whose warnings (errors here) GCC may miss.
-build_clang() {
-  mkdir -p "$root/build"
-  (
-    flock 8
-    cmake --preset clang -S "$root" >/dev/null
-    cmake --build "$root/build/clang" -j 2
-  ) 8>"$root/build/.build.lock"
-}
+build_clang() { build_preset clang; }
 
 # Wine finds several monitors through this stand-in for libXinerama.
 build_fake_xinerama() {
