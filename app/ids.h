@@ -32,6 +32,7 @@ enum HotKeyId : int {
 enum : UINT {
     kTrayCallbackMessage = WM_APP + 1,
     kShowTrayMenuMessage = WM_APP + 2,
+    // WM_APP + 3 is the filter's own, kFilterSyncMessage (filter/controller.h).
 };
 
 inline constexpr UINT kTrayIconId = 1;
