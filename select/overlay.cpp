@@ -38,10 +38,23 @@ bool makeCanvas(HDC like, int width, int height, HDC& dc, HBITMAP& bitmap, HGDIO
     return dc && bitmap && old;
 }
 
+// Only what the step changed: a paint then costs about what the selection
+// covers, not the whole virtual screen. The banner needs nothing, as every
+// paint draws it over whatever it covers.
+void invalidateChange(HWND window, const SelectionDrag& before, const SelectionDrag& after) {
+    HDC dc = GetDC(window);
+    const SIZE labelBefore = sizeLabelExtent(dc, before), labelAfter = sizeLabelExtent(dc, after);
+    ReleaseDC(window, dc);
+    for (const RECT& box : dragChangeBoxes(before, after, labelBefore, labelAfter)) {
+        if (!IsRectEmpty(&box)) InvalidateRect(window, &box, FALSE);
+    }
+}
+
 void handleStep(HWND window, SelectionOverlay& overlay, const SelectionEvent& event) {
     const SelectionStep step = nextSelectionStep(overlay.drag, event, POINT{overlay.originX, overlay.originY});
+    const SelectionDrag before = overlay.drag;
     overlay.drag = step.drag;
-    if (step.repaint) InvalidateRect(window, nullptr, FALSE);
+    if (step.repaint) invalidateChange(window, before, step.drag);
     // The record is freed by the end of the selection: nothing may use it after.
     if (step.outcome != SelectionOutcome::Continue) {
         finishRegionSelection(&overlay, step.outcome == SelectionOutcome::Accepted, step.area);

@@ -74,3 +74,20 @@ RECT bannerBox(const RECT& client, SIZE text) {
     const LONG centre = client.right / 2;
     return RECT{centre - half, 56, centre + half, 80 + text.cy};
 }
+
+std::array<RECT, 4> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, SIZE labelBefore,
+                                    SIZE labelAfter) {
+    std::array<RECT, 4> boxes{};
+    size_t next = 0;
+    const auto add = [&](const SelectionDrag& drag, SIZE label) {
+        const std::optional<RECT> shown = liveSelectionRect(drag);
+        if (!shown) return;
+        // The pen straddles the edges, so part of the outline lies outside.
+        boxes[next] = *shown;
+        InflateRect(&boxes[next++], kOutlineWidth, kOutlineWidth);
+        boxes[next++] = sizeLabelBox(*shown, label);
+    };
+    add(before, labelBefore);
+    add(after, labelAfter);
+    return boxes;
+}

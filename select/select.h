@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -95,6 +96,11 @@ std::optional<RECT> liveSelectionRect(const SelectionDrag& drag);
 RECT sizeLabelBox(const RECT& selection, SIZE text);
 // The banner's box, centred on the whole client area, for the measured text.
 RECT bannerBox(const RECT& client, SIZE text);
+// What a step of the drag changes on the overlay: the selection before and
+// after it, outline included, and the size label of each (their measured
+// texts given); empty boxes where nothing is shown.
+std::array<RECT, 4> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, SIZE labelBefore,
+                                    SIZE labelAfter);
 
 // ---- the overlay ---------------------------------------------------------
 
@@ -118,6 +124,8 @@ LRESULT CALLBACK selectOverlayProc(HWND window, UINT message, WPARAM wParam, LPA
 // any DC or bitmap could not be made (painting then skips what is missing).
 bool takeSelectionScreenshot(SelectionOverlay& overlay);
 void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay);
+// The measured text of the size label the drag shows; zero when none.
+SIZE sizeLabelExtent(HDC dc, const SelectionDrag& drag);
 // Ends the selection once: the overlay goes, then the callback runs.
 void finishRegionSelection(SelectionOverlay* overlay, bool accepted, const RECT& area);
 void releaseSelectionBitmaps(SelectionOverlay& overlay);
