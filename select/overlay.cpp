@@ -38,16 +38,23 @@ bool makeCanvas(HDC like, int width, int height, HDC& dc, HBITMAP& bitmap, HGDIO
     return dc && bitmap && old;
 }
 
-// Only what the step changed: a paint then costs about what the selection
-// covers, not the whole virtual screen. The banner needs nothing, as every
-// paint draws it over whatever it covers.
+// Only what the step changed: a paint then costs about what the pointer
+// moved over, not the whole virtual screen. The banner needs nothing, as
+// every paint draws it over whatever it covers.
 void invalidateChange(HWND window, const SelectionDrag& before, const SelectionDrag& after) {
-    HDC dc = GetDC(window);
-    const SIZE labelBefore = sizeLabelExtent(dc, before), labelAfter = sizeLabelExtent(dc, after);
-    ReleaseDC(window, dc);
-    for (const RECT& box : dragChangeBoxes(before, after, labelBefore, labelAfter)) {
-        if (!IsRectEmpty(&box)) InvalidateRect(window, &box, FALSE);
+    HDC measuring = CreateCompatibleDC(nullptr);
+    const SIZE labelBefore = sizeLabelExtent(measuring, before), labelAfter = sizeLabelExtent(measuring, after);
+    DeleteDC(measuring);
+    HRGN changed = CreateRectRgn(0, 0, 0, 0), box = CreateRectRgn(0, 0, 0, 0);
+    for (const RECT& part : dragChangeBoxes(before, after, labelBefore, labelAfter)) {
+        if (IsRectEmpty(&part)) continue;
+        SetRectRgn(box, part.left, part.top, part.right, part.bottom);
+        CombineRgn(changed, changed, box, RGN_OR);
     }
+    // One call: under Wine every invalidation is a round trip to its server.
+    InvalidateRgn(window, changed, FALSE);
+    DeleteObject(box);
+    DeleteObject(changed);
 }
 
 void handleStep(HWND window, SelectionOverlay& overlay, const SelectionEvent& event) {

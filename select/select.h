@@ -96,11 +96,11 @@ std::optional<RECT> liveSelectionRect(const SelectionDrag& drag);
 RECT sizeLabelBox(const RECT& selection, SIZE text);
 // The banner's box, centred on the whole client area, for the measured text.
 RECT bannerBox(const RECT& client, SIZE text);
-// What a step of the drag changes on the overlay: the selection before and
-// after it, outline included, and the size label of each (their measured
-// texts given); empty boxes where nothing is shown.
-std::array<RECT, 4> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, SIZE labelBefore,
-                                    SIZE labelAfter);
+// What a step of the drag changes on the overlay, as boxes (empty ones mean
+// nothing): the selection before and after it, outline included, less what
+// lies inside both, and the size label of each (their measured texts given).
+std::array<RECT, 10> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, SIZE labelBefore,
+                                     SIZE labelAfter);
 
 // ---- the overlay ---------------------------------------------------------
 
