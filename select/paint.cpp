@@ -28,11 +28,14 @@ void drawBoxedText(HDC dc, const wchar_t* text, int fontHeight, COLORREF fill, C
     SIZE size{0, 0};
     GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
     const RECT box = measureBox(size);
-    fillBox(dc, box, fill);
-    SetTextColor(dc, ink);
-    RECT textBox = box;
-    textBox.left += indent;
-    DrawTextW(dc, text, -1, &textBox, format);
+    // Clipped away, as the banner is after most moves: no text to lay out.
+    if (RectVisible(dc, &box)) {
+        fillBox(dc, box, fill);
+        SetTextColor(dc, ink);
+        RECT textBox = box;
+        textBox.left += indent;
+        DrawTextW(dc, text, -1, &textBox, format);
+    }
     SelectObject(dc, oldFont);
     DeleteObject(font);
 }
