@@ -33,10 +33,30 @@ bool makeCanvas(HDC like, int width, int height, HDC& dc, HBITMAP& bitmap, HGDIO
     return dc && bitmap && old;
 }
 
+// Only what the step changed: a paint then costs about what the pointer
+// moved over, not the whole virtual screen. The banner needs nothing, as
+// every paint draws it over whatever it covers.
+void invalidateChange(HWND window, const SelectionDrag& before, const SelectionDrag& after) {
+    HDC measuring = CreateCompatibleDC(nullptr);
+    const SIZE labelBefore = sizeLabelExtent(measuring, before), labelAfter = sizeLabelExtent(measuring, after);
+    DeleteDC(measuring);
+    HRGN changed = CreateRectRgn(0, 0, 0, 0), box = CreateRectRgn(0, 0, 0, 0);
+    for (const RECT& part : dragChangeBoxes(before, after, labelBefore, labelAfter)) {
+        if (IsRectEmpty(&part)) continue;
+        SetRectRgn(box, part.left, part.top, part.right, part.bottom);
+        CombineRgn(changed, changed, box, RGN_OR);
+    }
+    // One call: under Wine every invalidation is a round trip to its server.
+    InvalidateRgn(window, changed, FALSE);
+    DeleteObject(box);
+    DeleteObject(changed);
+}
+
 void handleStep(HWND window, SelectionOverlay& overlay, const SelectionEvent& event) {
     const SelectionStep step = nextSelectionStep(overlay.drag, event, POINT{overlay.originX, overlay.originY});
+    const SelectionDrag before = overlay.drag;
     overlay.drag = step.drag;
-    if (step.repaint) InvalidateRect(window, nullptr, FALSE);
+    if (step.repaint) invalidateChange(window, before, step.drag);
     // The record is freed by the end of the selection: nothing may use it after.
     if (step.outcome != SelectionOutcome::Continue) {
         finishRegionSelection(&overlay, step.outcome == SelectionOutcome::Accepted, step.area);

@@ -28,11 +28,14 @@ void drawBoxedText(HDC dc, const wchar_t* text, int fontHeight, COLORREF fill, C
     SIZE size{0, 0};
     GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
     const RECT box = measureBox(size);
-    fillBox(dc, box, fill);
-    SetTextColor(dc, ink);
-    RECT textBox = box;
-    textBox.left += indent;
-    DrawTextW(dc, text, -1, &textBox, format);
+    // Clipped away, as the banner is after most moves: no text to lay out.
+    if (RectVisible(dc, &box)) {
+        fillBox(dc, box, fill);
+        SetTextColor(dc, ink);
+        RECT textBox = box;
+        textBox.left += indent;
+        DrawTextW(dc, text, -1, &textBox, format);
+    }
     SelectObject(dc, oldFont);
     DeleteObject(font);
 }
@@ -47,18 +50,37 @@ void drawOutline(HDC dc, const RECT& selection) {
     DeleteObject(pen);
 }
 
+struct SizeLabel {
+    wchar_t text[64];
+    explicit SizeLabel(const RECT& selection) {
+        wsprintfW(text, kSizeLabelFormat, static_cast<int>(selection.right - selection.left),
+                  static_cast<int>(selection.bottom - selection.top));
+    }
+};
+
 void drawSelection(HDC dc, const RECT& selection, HDC bright) {
     BitBlt(dc, selection.left, selection.top, selection.right - selection.left, selection.bottom - selection.top,
            bright, selection.left, selection.top, SRCCOPY);
     drawOutline(dc, selection);
-    wchar_t label[64];
-    wsprintfW(label, kSizeLabelFormat, static_cast<int>(selection.right - selection.left),
-              static_cast<int>(selection.bottom - selection.top));
-    drawBoxedText(dc, label, kLabelFontHeight, kSelectAccent, kLabelText, 9, DT_SINGLELINE | DT_VCENTER,
+    const SizeLabel label(selection);
+    drawBoxedText(dc, label.text, kLabelFontHeight, kSelectAccent, kLabelText, 9, DT_SINGLELINE | DT_VCENTER,
                   [&](SIZE text) { return sizeLabelBox(selection, text); });
 }
 
 }  // namespace
+
+SIZE sizeLabelExtent(HDC dc, const SelectionDrag& drag) {
+    SIZE size{0, 0};
+    const std::optional<RECT> selection = liveSelectionRect(drag);
+    if (!selection) return size;
+    const SizeLabel label(*selection);
+    HFONT font = createSelectFont(kLabelFontHeight);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    GetTextExtentPoint32W(dc, label.text, lstrlenW(label.text), &size);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+    return size;
+}
 
 void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay) {
     PAINTSTRUCT paint;

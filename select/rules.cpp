@@ -24,6 +24,15 @@ SelectionStep release(const SelectionDrag& drag, POINT point, POINT origin) {
     return ending(after, SelectionOutcome::Accepted, area);
 }
 
+// `outer` less `inner` as four bands; `inner` is empty or lies within `outer`.
+std::array<RECT, 4> bandsAround(const RECT& outer, const RECT& inner) {
+    if (IsRectEmpty(&inner)) return {outer, RECT{0, 0, 0, 0}, RECT{0, 0, 0, 0}, RECT{0, 0, 0, 0}};
+    return {RECT{outer.left, outer.top, outer.right, inner.top},
+            RECT{outer.left, inner.bottom, outer.right, outer.bottom},
+            RECT{outer.left, inner.top, inner.left, inner.bottom},
+            RECT{inner.right, inner.top, outer.right, inner.bottom}};
+}
+
 }  // namespace
 
 SelectionStep nextSelectionStep(const SelectionDrag& drag, const SelectionEvent& event, POINT origin) {
@@ -73,4 +82,31 @@ RECT bannerBox(const RECT& client, SIZE text) {
     const LONG half = (text.cx + 40) / 2;
     const LONG centre = client.right / 2;
     return RECT{centre - half, 56, centre + half, 80 + text.cy};
+}
+
+std::array<RECT, 10> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, SIZE labelBefore,
+                                     SIZE labelAfter) {
+    const std::optional<RECT> old = liveSelectionRect(before), now = liveSelectionRect(after);
+    // Inside both selections and clear of both outlines the screenshot shows
+    // bright before and after: only the labels there change.
+    RECT unchanged{0, 0, 0, 0};
+    if (old && now) {
+        RECT oldInside = *old, nowInside = *now;
+        InflateRect(&oldInside, -kOutlineWidth, -kOutlineWidth);
+        InflateRect(&nowInside, -kOutlineWidth, -kOutlineWidth);
+        IntersectRect(&unchanged, &oldInside, &nowInside);
+    }
+    std::array<RECT, 10> boxes{};
+    size_t next = 0;
+    const auto add = [&](const std::optional<RECT>& shown, SIZE label) {
+        if (!shown) return;
+        // The pen straddles the edges, so part of the outline lies outside.
+        RECT outlined = *shown;
+        InflateRect(&outlined, kOutlineWidth, kOutlineWidth);
+        for (const RECT& band : bandsAround(outlined, unchanged)) boxes[next++] = band;
+        boxes[next++] = sizeLabelBox(*shown, label);
+    };
+    add(old, labelBefore);
+    add(now, labelAfter);
+    return boxes;
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -95,6 +96,11 @@ std::optional<RECT> liveSelectionRect(const SelectionDrag& drag);
 RECT sizeLabelBox(const RECT& selection, SIZE text);
 // The banner's box, centred on the whole client area, for the measured text.
 RECT bannerBox(const RECT& client, SIZE text);
+// What a step of the drag changes on the overlay, as boxes (empty ones mean
+// nothing): the selection before and after it, outline included, less what
+// lies inside both, and the size label of each (their measured texts given).
+std::array<RECT, 10> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, SIZE labelBefore,
+                                     SIZE labelAfter);
 
 // ---- the overlay ---------------------------------------------------------
 
@@ -120,6 +126,8 @@ LRESULT CALLBACK selectOverlayProc(HWND window, UINT message, WPARAM wParam, LPA
 // any DC or bitmap could not be made (painting then skips what is missing).
 bool takeSelectionScreenshot(SelectionOverlay& overlay);
 void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay);
+// The measured text of the size label the drag shows; zero when none.
+SIZE sizeLabelExtent(HDC dc, const SelectionDrag& drag);
 // Ends the selection once: the overlay goes, then the callback runs.
 void finishRegionSelection(SelectionOverlay* overlay, bool accepted, const RECT& area);
 void releaseSelectionBitmaps(SelectionOverlay& overlay);

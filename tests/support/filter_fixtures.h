@@ -70,11 +70,11 @@ struct ScreenGrab {
     COLORREF at(int x, int y) const { return colourOf(pixels[static_cast<size_t>(y) * width + x]); }
 };
 
-inline ScreenGrab grabScreen(const RECT& area) {
+inline ScreenGrab grabScreen(const RECT& area, HWND window = nullptr) {  // or a window's client area
     ScreenGrab grab;
     grab.width = area.right - area.left;
     grab.height = area.bottom - area.top;
-    HDC screen = GetDC(nullptr);
+    HDC screen = GetDC(window);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -93,7 +93,7 @@ inline ScreenGrab grabScreen(const RECT& area) {
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(window, screen);
     return grab;
 }
 

@@ -237,6 +237,28 @@ TEST(SelectPaint, DimmedScreenshotBrightSelectionOutlineLabelAndBanner) {
     EXPECT_EQ(endings, 1);
 }
 
+TEST_F(SelectArea, MovesLeaveThePixelsOfAFullRepaint) {
+    if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
+    fx::PatternWindow content(fx::rect(-1200, 40, 1600, 1000), fx::solid(kContent), fx::solid(kContent));
+    ASSERT_TRUE(waitUntil([&] { return fx::showsOnScreen(content, fx::solid(kContent)); }, 3000));
+    HWND overlay = startSelection();
+    const auto pixels = [&] { UpdateWindow(overlay); return fx::grabScreen({0, 0, 3200, 1080}, overlay).pixels; };
+    SendMessageW(overlay, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1400, 400));  // client x 1280 is screen x 0
+    const POINT moves[] = {
+        {1700, 650},  // growing
+        {1696, 647},  // shrinking by a few pixels
+        {1300, 300},  // across the start point
+        {200, 850},   // onto the left monitor
+        {2500, 20},   // over the banner
+    };
+    for (const POINT& to : moves) {
+        SendMessageW(overlay, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+        const std::vector<std::uint32_t> moved = pixels();
+        InvalidateRect(overlay, nullptr, FALSE);
+        EXPECT_TRUE(moved == pixels()) << "after the move to " << to.x << ", " << to.y;
+    }
+}
+
 // ---- GDI objects ---------------------------------------------------------
 
 TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
