@@ -196,7 +196,7 @@ double measure(const char* label, const RECT& area, int rounds) {
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, kDimAlpha, 0};
     std::vector<std::unique_ptr<Canvas>> fresh;
     const auto open = medians(rounds, {
-        {[&] { record = SelectionOverlay{}; record.originX = area.left; record.originY = area.top;
+        {[&] { record.originX = area.left; record.originY = area.top;
                record.width = width; record.height = height; },
          [&] { takeSelectionScreenshot(record); },
          [&] { releaseSelectionBitmaps(record); }},
@@ -230,7 +230,7 @@ double measure(const char* label, const RECT& area, int rounds) {
     }
     const SelectionDrag midDrag{width / 4, height / 4, 3 * width / 4, 3 * height / 4, true, false};
     live->drag = midDrag;
-    barePaintSource = live->dimmedDc;
+    barePaintSource = live->dimmed.dc();
     const auto overlayProc = GetWindowLongPtrW(overlay, GWLP_WNDPROC);
     const auto paint = medians(rounds * 6, {
         {nullptr, [&] { repaint(overlay); }, nullptr},
@@ -240,7 +240,7 @@ double measure(const char* label, const RECT& area, int rounds) {
         {nullptr,
          [&] {
              HDC dc = GetDC(overlay);
-             BitBlt(dc, 0, 0, width, height, live->dimmedDc, 0, 0, SRCCOPY);
+             BitBlt(dc, 0, 0, width, height, live->dimmed.dc(), 0, 0, SRCCOPY);
              ReleaseDC(overlay, dc);
          },
          nullptr},

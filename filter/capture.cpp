@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/log.h"
+#include "settings/gdi.h"
 
 #ifndef PW_RENDERFULLCONTENT
 #define PW_RENDERFULLCONTENT 0x00000002
@@ -14,21 +15,6 @@ constexpr DWORD kScreenCopy = SRCCOPY | CAPTUREBLT;
 constexpr std::uint64_t kUsabilitySamples = 4096;
 // How long a frame waits for the target to answer before it skips.
 constexpr UINT kTargetAnswerMs = 100;
-
-// The screen's device context for the length of one copy.
-class ScreenDC {
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
-    ~ScreenDC() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 
 bool copyScreen(const MirrorContext& context, int width, int height) {
     ScreenDC screen;
@@ -174,13 +160,5 @@ void presentFrame(const MirrorContext& context, HDC dc) {
     SetBrushOrgEx(dc, 0, 0, nullptr);
     StretchBlt(dc, 0, 0, width, height, context.memoryDC, 0, 0, context.bufferWidth, context.bufferHeight, SRCCOPY);
 
-    if (context.outline) {
-        HPEN pen = CreatePen(PS_SOLID, 1, kOutlineColour);
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        Rectangle(dc, 0, 0, width, height);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-        DeleteObject(pen);
-    }
+    if (context.outline) drawFrame(dc, RECT{0, 0, width, height}, kOutlineColour, 1);
 }

@@ -25,14 +25,6 @@ SelectionOverlay* overlayOf(HWND window) {
     return reinterpret_cast<SelectionOverlay*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-// A memory DC with a bitmap compatible with `like` selected into it.
-bool makeCanvas(HDC like, int width, int height, HDC& dc, HBITMAP& bitmap, HGDIOBJ& old) {
-    dc = CreateCompatibleDC(like);
-    bitmap = CreateCompatibleBitmap(like, width, height);
-    if (dc && bitmap) old = SelectObject(dc, bitmap);
-    return dc && bitmap && old;
-}
-
 // Only what the step changed: a paint then costs about what the pointer
 // moved over, not the whole virtual screen. The banner needs nothing, as
 // every paint draws it over whatever it covers.
@@ -83,38 +75,25 @@ void onDestroy(HWND window) {
 
 bool takeSelectionScreenshot(SelectionOverlay& overlay) {
     const int width = overlay.width, height = overlay.height;
-    HDC screen = GetDC(nullptr);
-    bool made = makeCanvas(screen, width, height, overlay.brightDc, overlay.brightBitmap, overlay.brightOld);
-    if (made) BitBlt(overlay.brightDc, 0, 0, width, height, screen, overlay.originX, overlay.originY, kScreenCopy);
-    ReleaseDC(nullptr, screen);
-    if (!made) return false;
-
-    if (!makeCanvas(overlay.brightDc, width, height, overlay.dimmedDc, overlay.dimmedBitmap, overlay.dimmedOld)) {
-        return false;
+    {
+        const ScreenDC screen;
+        if (!overlay.bright.make(screen.get(), width, height)) return false;
+        BitBlt(overlay.bright.dc(), 0, 0, width, height, screen.get(), overlay.originX, overlay.originY, kScreenCopy);
     }
+    if (!overlay.dimmed.make(overlay.bright.dc(), width, height)) return false;
     // Black with the screenshot blended over it at 255 - 97 gives each pixel
     // what black blended over the screenshot at 97 gives, (s * 158 + 127) / 255,
     // without a copy of the screenshot and a filled black image to blend from:
     // two more passes over fresh memory, together as dear as the blend itself.
-    PatBlt(overlay.dimmedDc, 0, 0, width, height, BLACKNESS);
+    PatBlt(overlay.dimmed.dc(), 0, 0, width, height, BLACKNESS);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(255 - kDimAlpha), 0};
-    AlphaBlend(overlay.dimmedDc, 0, 0, width, height, overlay.brightDc, 0, 0, width, height, blend);
+    AlphaBlend(overlay.dimmed.dc(), 0, 0, width, height, overlay.bright.dc(), 0, 0, width, height, blend);
     return true;
 }
 
 void releaseSelectionBitmaps(SelectionOverlay& overlay) {
-    // A bitmap still selected into a DC would survive its DeleteObject.
-    if (overlay.brightDc && overlay.brightOld) SelectObject(overlay.brightDc, overlay.brightOld);
-    if (overlay.dimmedDc && overlay.dimmedOld) SelectObject(overlay.dimmedDc, overlay.dimmedOld);
-    overlay.brightOld = overlay.dimmedOld = nullptr;
-    if (overlay.brightBitmap) DeleteObject(overlay.brightBitmap);
-    overlay.brightBitmap = nullptr;
-    if (overlay.dimmedBitmap) DeleteObject(overlay.dimmedBitmap);
-    overlay.dimmedBitmap = nullptr;
-    if (overlay.brightDc) DeleteDC(overlay.brightDc);
-    overlay.brightDc = nullptr;
-    if (overlay.dimmedDc) DeleteDC(overlay.dimmedDc);
-    overlay.dimmedDc = nullptr;
+    overlay.bright.release();
+    overlay.dimmed.release();
 }
 
 void openSelectionOverlay(HINSTANCE instance, RegionSelectionCallback callback) {

@@ -23,31 +23,22 @@ template <typename PlaceBox>
 void drawBoxedText(HDC dc, const wchar_t* text, int fontHeight, COLORREF fill, COLORREF ink, int indent, UINT format,
                    PlaceBox measureBox) {
     HFONT font = createSelectFont(fontHeight);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    SetBkMode(dc, TRANSPARENT);
-    SIZE size{0, 0};
-    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
-    const RECT box = measureBox(size);
-    // Clipped away, as the banner is after most moves: no text to lay out.
-    if (RectVisible(dc, &box)) {
-        fillBox(dc, box, fill);
-        SetTextColor(dc, ink);
-        RECT textBox = box;
-        textBox.left += indent;
-        DrawTextW(dc, text, -1, &textBox, format);
+    {
+        const SelectedObject fontSelected(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SIZE size{0, 0};
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+        const RECT box = measureBox(size);
+        // Clipped away, as the banner is after most moves: no text to lay out.
+        if (RectVisible(dc, &box)) {
+            fillBox(dc, box, fill);
+            SetTextColor(dc, ink);
+            RECT textBox = box;
+            textBox.left += indent;
+            DrawTextW(dc, text, -1, &textBox, format);
+        }
     }
-    SelectObject(dc, oldFont);
     DeleteObject(font);
-}
-
-void drawOutline(HDC dc, const RECT& selection) {
-    HPEN pen = CreatePen(PS_SOLID, kOutlineWidth, kSelectAccent);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, selection.left, selection.top, selection.right, selection.bottom);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
 }
 
 struct SizeLabel {
@@ -61,7 +52,7 @@ struct SizeLabel {
 void drawSelection(HDC dc, const RECT& selection, HDC bright) {
     BitBlt(dc, selection.left, selection.top, selection.right - selection.left, selection.bottom - selection.top,
            bright, selection.left, selection.top, SRCCOPY);
-    drawOutline(dc, selection);
+    drawFrame(dc, selection, kSelectAccent, kOutlineWidth);
     const SizeLabel label(selection);
     drawBoxedText(dc, label.text, kLabelFontHeight, kSelectAccent, kLabelText, 9, DT_SINGLELINE | DT_VCENTER,
                   [&](SIZE text) { return sizeLabelBox(selection, text); });
@@ -75,9 +66,10 @@ SIZE sizeLabelExtent(HDC dc, const SelectionDrag& drag) {
     if (!selection) return size;
     const SizeLabel label(*selection);
     HFONT font = createSelectFont(kLabelFontHeight);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    GetTextExtentPoint32W(dc, label.text, lstrlenW(label.text), &size);
-    SelectObject(dc, oldFont);
+    {
+        const SelectedObject fontSelected(dc, font);
+        GetTextExtentPoint32W(dc, label.text, lstrlenW(label.text), &size);
+    }
     DeleteObject(font);
     return size;
 }
@@ -88,17 +80,17 @@ void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay) {
     RECT client{};
     GetClientRect(window, &client);
     const std::optional<RECT> selection = liveSelectionRect(overlay.drag);
-    const bool showSelection = selection && overlay.brightDc;
+    const bool showSelection = selection && overlay.bright.dc();
 
-    if (overlay.dimmedDc) {
+    if (overlay.dimmed.dc()) {
         // The selection is drawn from the bright image next: leaving it out
         // here writes each pixel once, so a large selection costs no more.
         const int saved = SaveDC(dc);
         if (showSelection) ExcludeClipRect(dc, selection->left, selection->top, selection->right, selection->bottom);
-        BitBlt(dc, 0, 0, client.right, client.bottom, overlay.dimmedDc, 0, 0, SRCCOPY);
+        BitBlt(dc, 0, 0, client.right, client.bottom, overlay.dimmed.dc(), 0, 0, SRCCOPY);
         RestoreDC(dc, saved);
     }
-    if (showSelection) drawSelection(dc, *selection, overlay.brightDc);
+    if (showSelection) drawSelection(dc, *selection, overlay.bright.dc());
     // Last, so that it stays on top of a selection that covers it.
     drawBoxedText(dc, kBannerTextLine, kBannerFontHeight, kBannerFill, kBannerText, 0,
                   DT_SINGLELINE | DT_VCENTER | DT_CENTER, [&](SIZE text) { return bannerBox(client, text); });

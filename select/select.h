@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "settings/gdi.h"
 #include "settings/settings.h"
 
 inline constexpr wchar_t kSelectClass[] = L"CP_Select";
@@ -52,12 +53,8 @@ struct SelectionOverlay {
     int originY = 0;
     int width = 0;
     int height = 0;
-    HDC brightDc = nullptr;   // the screenshot as taken
-    HDC dimmedDc = nullptr;   // its darkened copy
-    HBITMAP brightBitmap = nullptr;
-    HBITMAP dimmedBitmap = nullptr;
-    HGDIOBJ brightOld = nullptr;  // what each DC held before; put back at release
-    HGDIOBJ dimmedOld = nullptr;
+    MemoryCanvas bright;  // the screenshot as taken
+    MemoryCanvas dimmed;  // its darkened copy
     SelectionDrag drag;
     RegionSelectionCallback callback;
 };

@@ -275,7 +275,7 @@ TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
         overlay = startSelection();
         auto* record = reinterpret_cast<SelectionOverlay*>(GetWindowLongPtrW(overlay, GWLP_USERDATA));
         ASSERT_NE(record, nullptr);
-        made.insert(made.end(), {record->brightDc, record->dimmedDc, record->brightBitmap, record->dimmedBitmap});
+        made.insert(made.end(), {record->bright.dc(), record->dimmed.dc(), record->bright.bitmap(), record->dimmed.bitmap()});
         drag(overlay, {300, 300}, {500, 500}, false);
         UpdateWindow(overlay);  // one paint with selection, outline, label and banner
         end(overlay, endings[i % 5]);

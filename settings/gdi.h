@@ -1,0 +1,62 @@
+#pragma once
+// Owners of GDI handles for the filter, the selection, the tests and the
+// benchmarks: each handle is made and freed in one place, in the order GDI
+// needs, so that no release path can be missed.
+
+#include <windows.h>
+
+// The screen's device context for one scope.
+class ScreenDC {
+public:
+    ScreenDC() : dc_(GetDC(nullptr)) {}
+    ~ScreenDC() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    ScreenDC(const ScreenDC&) = delete;
+    ScreenDC& operator=(const ScreenDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// An object selected into a device context for one scope; what the context
+// held before comes back at its end.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectedObject() {
+        if (previous_) SelectObject(dc_, previous_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// A memory device context with a bitmap compatible with another context
+// selected into it. Released, the bitmap is put back first: one still
+// selected would outlive its DeleteObject.
+class MemoryCanvas {
+public:
+    MemoryCanvas() = default;
+    ~MemoryCanvas() { release(); }
+    MemoryCanvas(const MemoryCanvas&) = delete;
+    MemoryCanvas& operator=(const MemoryCanvas&) = delete;
+
+    // False, and nothing kept, when the context or the bitmap cannot be made.
+    bool make(HDC like, int width, int height);
+    void release();
+    HDC dc() const { return dc_; }
+    HBITMAP bitmap() const { return bitmap_; }
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// The outline of a rectangle: a solid pen of this width, nothing filled.
+void drawFrame(HDC dc, const RECT& rect, COLORREF colour, int width);
