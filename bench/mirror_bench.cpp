@@ -24,6 +24,7 @@
 #include "bench/select_bench.h"
 #include "bench/timing.h"
 #include "filter/capture.h"
+#include "settings/gdi.h"
 
 #ifndef PW_RENDERFULLCONTENT
 #define PW_RENDERFULLCONTENT 0x00000002
@@ -32,30 +33,8 @@
 namespace {
 
 // A 32-bit top-down DIB section in a memory DC, as the mirror holds it.
-struct Dib {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
-    void* bits = nullptr;
-    Dib(int width, int height) {
-        HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        previous = SelectObject(dc, bitmap);
-        ReleaseDC(nullptr, screen);
-    }
-    ~Dib() {
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
+struct Dib : MemoryCanvas {
+    Dib(int width, int height) { makePixels(width, height); }
 };
 
 // A picture such as an editor or a browser draws: a shaded page, a side bar
@@ -167,16 +146,16 @@ Row measureArea(int width, int height, int frames) {
         [&] { mirrorPresent(context); },
         [&] {
             HDC screen = GetDC(nullptr);
-            BitBlt(dib.dc, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+            BitBlt(dib.dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
             ReleaseDC(nullptr, screen);
         },
         [&] {
             HDC dc = GetDC(window);
             SetStretchBltMode(dc, HALFTONE);
-            StretchBlt(dc, 0, 0, width, height, dib.dc, 0, 0, width, height, SRCCOPY);
+            StretchBlt(dc, 0, 0, width, height, dib.dc(), 0, 0, width, height, SRCCOPY);
             ReleaseDC(window, dc);
         },
-        [&] { std::memcpy(bytes.data(), dib.bits, bytes.size()); },
+        [&] { std::memcpy(bytes.data(), dib.pixels(), bytes.size()); },
     });
     row = Row{medians[0], medians[1], medians[2], medians[3], medians[4]};
 
@@ -201,13 +180,13 @@ Row measureOneWindow(int width, int height, int frames) {
     const auto medians = medianMs(frames, {
         [&] { captureFrame(context); },
         [&] { mirrorPresent(context); },
-        [&] { PrintWindow(target, dib.dc, PW_RENDERFULLCONTENT); },
+        [&] { PrintWindow(target, dib.dc(), PW_RENDERFULLCONTENT); },
         [&] {
             HDC dc = GetDC(window);
-            BitBlt(dc, 0, 0, width, height, dib.dc, 0, 0, SRCCOPY);
+            BitBlt(dc, 0, 0, width, height, dib.dc(), 0, 0, SRCCOPY);
             ReleaseDC(window, dc);
         },
-        [&] { std::memcpy(bytes.data(), dib.bits, bytes.size()); },
+        [&] { std::memcpy(bytes.data(), dib.pixels(), bytes.size()); },
     });
     row = Row{medians[0], medians[1], medians[2], medians[3], medians[4]};
 

@@ -21,6 +21,7 @@
 #include "bench/select_bench.h"
 #include "bench/timing.h"
 #include "select/select.h"
+#include "settings/gdi.h"
 #include "settings/geometry.h"
 
 extern bool gMovePaint;
@@ -57,24 +58,8 @@ std::vector<double> medians(int rounds, const std::vector<Timed>& calls) {
 }
 
 // A memory DC with a screen-compatible bitmap, as the overlay holds its images.
-struct Canvas {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
-    Canvas(int width, int height) {
-        HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
-        bitmap = CreateCompatibleBitmap(screen, width, height);
-        old = SelectObject(dc, bitmap);
-        ReleaseDC(nullptr, screen);
-    }
-    ~Canvas() {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
+struct Canvas : MemoryCanvas {
+    Canvas(int width, int height) { make(ScreenDC().get(), width, height); }
 };
 
 // The bare platform cost of a paint: the overlay's procedure swapped for one
@@ -203,9 +188,9 @@ double measure(const char* label, const RECT& area, int rounds) {
         {nullptr,
          [&] {
              HDC screen = GetDC(nullptr);
-             BitBlt(bareImage.dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
+             BitBlt(bareImage.dc(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
              ReleaseDC(nullptr, screen);
-             AlphaBlend(bareImage.dc, 0, 0, width, height, bareBlack.dc, 0, 0, width, height, blend);
+             AlphaBlend(bareImage.dc(), 0, 0, width, height, bareBlack.dc(), 0, 0, width, height, blend);
          },
          nullptr},
         {nullptr, [&] { opened = openOverlay(area); }, [&] { closeOverlay(opened); }},
@@ -214,9 +199,9 @@ double measure(const char* label, const RECT& area, int rounds) {
              fresh.emplace_back(std::make_unique<Canvas>(width, height));
              fresh.emplace_back(std::make_unique<Canvas>(width, height));
              HDC screen = GetDC(nullptr);
-             BitBlt(fresh[0]->dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
+             BitBlt(fresh[0]->dc(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
              ReleaseDC(nullptr, screen);
-             AlphaBlend(fresh[1]->dc, 0, 0, width, height, fresh[0]->dc, 0, 0, width, height, blend);
+             AlphaBlend(fresh[1]->dc(), 0, 0, width, height, fresh[0]->dc(), 0, 0, width, height, blend);
          },
          [&] { fresh.clear(); }},
     });

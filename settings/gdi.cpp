@@ -1,18 +1,43 @@
 #include "settings/gdi.h"
 
-bool MemoryCanvas::make(HDC like, int width, int height) {
-    release();
-    dc_ = CreateCompatibleDC(like);
-    bitmap_ = CreateCompatibleBitmap(like, width, height);
+bool MemoryCanvas::select(HDC dc, HBITMAP bitmap) {
+    dc_ = dc;
+    bitmap_ = bitmap;
     if (dc_ && bitmap_) previous_ = SelectObject(dc_, bitmap_);
     if (previous_) return true;
     release();
     return false;
 }
 
+bool MemoryCanvas::make(HDC like, int width, int height) {
+    release();
+    return select(CreateCompatibleDC(like), CreateCompatibleBitmap(like, width, height));
+}
+
+bool MemoryCanvas::makePixels(int width, int height) {
+    release();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const ScreenDC screen;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!select(CreateCompatibleDC(screen.get()), bits ? bitmap : nullptr)) {
+        if (bitmap && !bits) DeleteObject(bitmap);
+        return false;
+    }
+    pixels_ = static_cast<std::uint32_t*>(bits);
+    return true;
+}
+
 void MemoryCanvas::release() {
     if (dc_ && previous_) SelectObject(dc_, previous_);
     previous_ = nullptr;
+    pixels_ = nullptr;
     if (bitmap_) DeleteObject(bitmap_);
     bitmap_ = nullptr;
     if (dc_) DeleteDC(dc_);

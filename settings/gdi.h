@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // The screen's device context for one scope.
 class ScreenDC {
 public:
@@ -36,9 +38,10 @@ private:
     HGDIOBJ previous_;
 };
 
-// A memory device context with a bitmap compatible with another context
-// selected into it. Released, the bitmap is put back first: one still
-// selected would outlive its DeleteObject.
+// A memory device context with a bitmap selected into it: one compatible
+// with another context, or a 32-bit top-down DIB section whose pixels can be
+// read. Released, the bitmap is put back first: one still selected would
+// outlive its DeleteObject.
 class MemoryCanvas {
 public:
     MemoryCanvas() = default;
@@ -46,16 +49,22 @@ public:
     MemoryCanvas(const MemoryCanvas&) = delete;
     MemoryCanvas& operator=(const MemoryCanvas&) = delete;
 
-    // False, and nothing kept, when the context or the bitmap cannot be made.
+    // Each is false, and keeps nothing, when the context or the bitmap cannot be made.
     bool make(HDC like, int width, int height);
+    bool makePixels(int width, int height);
     void release();
     HDC dc() const { return dc_; }
     HBITMAP bitmap() const { return bitmap_; }
+    // Blue, green, red and an unused byte each, row after row from the top.
+    std::uint32_t* pixels() const { return pixels_; }
 
 private:
+    bool select(HDC dc, HBITMAP bitmap);
+
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ previous_ = nullptr;
+    std::uint32_t* pixels_ = nullptr;
 };
 
 // The outline of a rectangle: a solid pen of this width, nothing filled.
