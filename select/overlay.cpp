@@ -28,12 +28,14 @@ SelectionOverlay* overlayOf(HWND window) {
 // Only what the step changed: a paint then costs about what the pointer
 // moved over, not the whole virtual screen. The banner needs nothing, as
 // every paint draws it over whatever it covers.
-void invalidateChange(HWND window, const SelectionDrag& before, const SelectionDrag& after) {
+void invalidateChange(HWND window, const SelectionOverlay& overlay, const SelectionDrag& before) {
     HDC measuring = CreateCompatibleDC(nullptr);
-    const SIZE labelBefore = sizeLabelExtent(measuring, before), labelAfter = sizeLabelExtent(measuring, after);
+    const HGDIOBJ font = overlay.labelFont.get();
+    const SIZE labelBefore = sizeLabelExtent(measuring, font, before);
+    const SIZE labelAfter = sizeLabelExtent(measuring, font, overlay.drag);
     DeleteDC(measuring);
     HRGN changed = CreateRectRgn(0, 0, 0, 0), box = CreateRectRgn(0, 0, 0, 0);
-    for (const RECT& part : dragChangeBoxes(before, after, labelBefore, labelAfter)) {
+    for (const RECT& part : dragChangeBoxes(before, overlay.drag, labelBefore, labelAfter)) {
         if (IsRectEmpty(&part)) continue;
         SetRectRgn(box, part.left, part.top, part.right, part.bottom);
         CombineRgn(changed, changed, box, RGN_OR);
@@ -48,7 +50,7 @@ void handleStep(HWND window, SelectionOverlay& overlay, const SelectionEvent& ev
     const SelectionStep step = nextSelectionStep(overlay.drag, event, POINT{overlay.originX, overlay.originY});
     const SelectionDrag before = overlay.drag;
     overlay.drag = step.drag;
-    if (step.repaint) invalidateChange(window, before, step.drag);
+    if (step.repaint) invalidateChange(window, overlay, before);
     // The record is freed by the end of the selection: nothing may use it after.
     if (step.outcome != SelectionOutcome::Continue) {
         finishRegionSelection(&overlay, step.outcome == SelectionOutcome::Accepted, step.area);

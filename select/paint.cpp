@@ -1,16 +1,17 @@
 // One frame of the selection overlay, painted back to front straight into
 // the window: dimmed screenshot, bright selection, outline, size label,
-// banner. Every GDI object made here is deleted here.
+// banner. Every GDI object made here is deleted here; the fonts belong to
+// the overlay's record.
 #include <windows.h>
 
 #include "select/select.h"
-
-namespace {
 
 HFONT createSelectFont(int height) {
     return CreateFontW(height, 0, 0, 0, FW_SEMIBOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, kSelectFontFace);
 }
+
+namespace {
 
 void fillBox(HDC dc, const RECT& box, COLORREF colour) {
     HBRUSH brush = CreateSolidBrush(colour);
@@ -20,9 +21,8 @@ void fillBox(HDC dc, const RECT& box, COLORREF colour) {
 
 // Text in its font, on a filled box that measureBox places for the text's size.
 template <typename PlaceBox>
-void drawBoxedText(HDC dc, const wchar_t* text, int fontHeight, COLORREF fill, COLORREF ink, int indent, UINT format,
+void drawBoxedText(HDC dc, const wchar_t* text, HGDIOBJ font, COLORREF fill, COLORREF ink, int indent, UINT format,
                    PlaceBox measureBox) {
-    HFONT font = createSelectFont(fontHeight);
     {
         const SelectedObject fontSelected(dc, font);
         SetBkMode(dc, TRANSPARENT);
@@ -38,7 +38,6 @@ void drawBoxedText(HDC dc, const wchar_t* text, int fontHeight, COLORREF fill, C
             DrawTextW(dc, text, -1, &textBox, format);
         }
     }
-    DeleteObject(font);
 }
 
 struct SizeLabel {
@@ -49,28 +48,25 @@ struct SizeLabel {
     }
 };
 
-void drawSelection(HDC dc, const RECT& selection, HDC bright) {
+void drawSelection(HDC dc, const RECT& selection, const SelectionOverlay& overlay) {
+    HDC bright = overlay.bright.dc();
     BitBlt(dc, selection.left, selection.top, selection.right - selection.left, selection.bottom - selection.top,
            bright, selection.left, selection.top, SRCCOPY);
     drawFrame(dc, selection, kSelectAccent, kOutlineWidth);
     const SizeLabel label(selection);
-    drawBoxedText(dc, label.text, kLabelFontHeight, kSelectAccent, kLabelText, 9, DT_SINGLELINE | DT_VCENTER,
+    drawBoxedText(dc, label.text, overlay.labelFont.get(), kSelectAccent, kLabelText, 9, DT_SINGLELINE | DT_VCENTER,
                   [&](SIZE text) { return sizeLabelBox(selection, text); });
 }
 
 }  // namespace
 
-SIZE sizeLabelExtent(HDC dc, const SelectionDrag& drag) {
+SIZE sizeLabelExtent(HDC dc, HGDIOBJ font, const SelectionDrag& drag) {
     SIZE size{0, 0};
     const std::optional<RECT> selection = liveSelectionRect(drag);
     if (!selection) return size;
     const SizeLabel label(*selection);
-    HFONT font = createSelectFont(kLabelFontHeight);
-    {
-        const SelectedObject fontSelected(dc, font);
-        GetTextExtentPoint32W(dc, label.text, lstrlenW(label.text), &size);
-    }
-    DeleteObject(font);
+    const SelectedObject fontSelected(dc, font);
+    GetTextExtentPoint32W(dc, label.text, lstrlenW(label.text), &size);
     return size;
 }
 
@@ -90,9 +86,9 @@ void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay) {
         BitBlt(dc, 0, 0, client.right, client.bottom, overlay.dimmed.dc(), 0, 0, SRCCOPY);
         RestoreDC(dc, saved);
     }
-    if (showSelection) drawSelection(dc, *selection, overlay.bright.dc());
+    if (showSelection) drawSelection(dc, *selection, overlay);
     // Last, so that it stays on top of a selection that covers it.
-    drawBoxedText(dc, kBannerTextLine, kBannerFontHeight, kBannerFill, kBannerText, 0,
+    drawBoxedText(dc, kBannerTextLine, overlay.bannerFont.get(), kBannerFill, kBannerText, 0,
                   DT_SINGLELINE | DT_VCENTER | DT_CENTER, [&](SIZE text) { return bannerBox(client, text); });
     EndPaint(window, &paint);
 }

@@ -32,6 +32,9 @@ inline constexpr wchar_t kBannerTextLine[] = L"Drag to select the area to filter
 // Width and height of a drawn selection must each exceed this.
 inline constexpr int kMaxUndrawnSide = 1;
 
+// The overlay's font at this height.
+HFONT createSelectFont(int height);
+
 // Receives the outcome of one selection: accepted with an area in
 // virtual-screen pixels, or not (the area then means nothing).
 using RegionSelectionCallback = std::function<void(bool accepted, RECT area)>;
@@ -55,6 +58,9 @@ struct SelectionOverlay {
     int height = 0;
     MemoryCanvas bright;  // the screenshot as taken
     MemoryCanvas dimmed;  // its darkened copy
+    // Made once for every paint and move of this selection.
+    GdiObject labelFont{createSelectFont(kLabelFontHeight)};
+    GdiObject bannerFont{createSelectFont(kBannerFontHeight)};
     SelectionDrag drag;
     RegionSelectionCallback callback;
 };
@@ -124,7 +130,7 @@ LRESULT CALLBACK selectOverlayProc(HWND window, UINT message, WPARAM wParam, LPA
 bool takeSelectionScreenshot(SelectionOverlay& overlay);
 void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay);
 // The measured text of the size label the drag shows; zero when none.
-SIZE sizeLabelExtent(HDC dc, const SelectionDrag& drag);
+SIZE sizeLabelExtent(HDC dc, HGDIOBJ font, const SelectionDrag& drag);
 // Ends the selection once: the overlay goes, then the callback runs.
 void finishRegionSelection(SelectionOverlay* overlay, bool accepted, const RECT& area);
 void releaseSelectionBitmaps(SelectionOverlay& overlay);

@@ -38,6 +38,21 @@ private:
     HGDIOBJ previous_;
 };
 
+// A pen, brush, font or bitmap, deleted with its owner.
+class GdiObject {
+public:
+    explicit GdiObject(HGDIOBJ object = nullptr) : object_(object) {}
+    ~GdiObject() {
+        if (object_) DeleteObject(object_);
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    HGDIOBJ get() const { return object_; }
+
+private:
+    HGDIOBJ object_;
+};
+
 // A memory device context with a bitmap selected into it: one compatible
 // with another context, or a 32-bit top-down DIB section whose pixels can be
 // read. Released, the bitmap is put back first: one still selected would
