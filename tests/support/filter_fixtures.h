@@ -18,6 +18,7 @@
 #include "filter/controller.h"
 #include "filter/windows.h"
 #include "settings/settings.h"
+#include "support/imports.h"
 
 namespace fx {
 
@@ -299,6 +300,16 @@ public:
 private:
     HWND window_ = nullptr;
 };
+
+// The periods asked of the main window's timers, in order: a peek's end is
+// then checked through its message, not by waiting for it.
+inline std::vector<UINT> mainTimerPeriods;
+inline UINT_PTR WINAPI noteTimer(HWND window, UINT_PTR id, UINT periodMs, TIMERPROC procedure);
+inline const auto realSetTimer = imports::redirect("user32.dll", "SetTimer", &noteTimer);
+inline UINT_PTR WINAPI noteTimer(HWND window, UINT_PTR id, UINT periodMs, TIMERPROC procedure) {
+    if (window && window == appState.mainWindow) mainTimerPeriods.push_back(periodMs);
+    return realSetTimer(window, id, periodMs, procedure);
+}
 
 // A fresh global state of this process, with the filter's window classes
 // registered and `mainWindow` as the main window.

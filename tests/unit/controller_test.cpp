@@ -291,8 +291,9 @@ TEST_F(ControllerPeek, OffDuringAPeekStaysOffWhenThePeekWouldHaveEnded) {
     turnOnWithRegion();
     startPeek(appState);
     setFilterActive(appState, false);
-    // Real time: 6 s covers the 5 s peek with a margin.
-    EXPECT_FALSE(waitUntil([] { return appState.filterActive || !appState.mirrorWindows.empty(); }, 6000));
+    MSG pending;
+    EXPECT_FALSE(peekTimerWasPending() || PeekMessageW(&pending, mainWindow(), WM_TIMER, WM_TIMER, PM_NOREMOVE))
+        << "nothing is left to end the peek";
     EXPECT_FALSE(appState.filterActive);
     EXPECT_EQ(mirrorCount(), 0u);
     EXPECT_EQ(testenv::readDword(kValueEnabled), 0u);
@@ -300,13 +301,13 @@ TEST_F(ControllerPeek, OffDuringAPeekStaysOffWhenThePeekWouldHaveEnded) {
 
 TEST_F(ControllerPeek, EndsFiveSecondsAfterTheLastPeek) {
     turnOnWithRegion();
-    const auto back = [this] { return mirrorCount() == 1u; };
+    fx::mainTimerPeriods.clear();
     startPeek(appState);
-    EXPECT_FALSE(waitUntil(back, 3000));
     startPeek(appState);
-    // The first peek's 5 s pass 2 s from here: the windows must stay down.
-    EXPECT_FALSE(waitUntil(back, 3500));
-    EXPECT_TRUE(waitUntil(back, 5000));
+    EXPECT_EQ(fx::mainTimerPeriods, (std::vector<UINT>{5000, 5000})) << "each peek sets its 5 s anew";
+    EXPECT_EQ(mirrorCount(), 0u);
+    SendMessageW(mainWindow(), WM_TIMER, kPeekTimerId, 0);
+    EXPECT_EQ(mirrorCount(), 1u);
     EXPECT_TRUE(appState.filterActive);
     EXPECT_EQ(appState.peekTimer, 0u);
 }
