@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "settings/settings.h"
+#include "support/each_test.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ bool clearpaneIsRunning() {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    const bool each = eachtest::reportEachTest(argc, argv);
     if (clearpaneIsRunning()) {
         std::fprintf(stderr, "Clearpane is running; quit it before the end-to-end tests.\n");
         return 1;
@@ -85,5 +87,5 @@ int main(int argc, char** argv) {
                      kBackupKey);
         return 1;
     }
-    return result;
+    return each ? 0 : result;
 }

@@ -72,12 +72,14 @@ void setUp() {
     scratchPath = name;
     RegCreateKeyExW(HKEY_CURRENT_USER, scratchPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                     &scratchRoot, nullptr);
-    RegOverridePredefKey(HKEY_CURRENT_USER, scratchRoot);
+    redirectRegistry();
 
     appDataDir = temporaryDirectory(L"clearpane-appdata");
     SetEnvironmentVariableW(L"LOCALAPPDATA", appDataDir.c_str());
     initLogLocation();
 }
+
+void redirectRegistry() { RegOverridePredefKey(HKEY_CURRENT_USER, scratchRoot); }
 
 void tearDown() {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);

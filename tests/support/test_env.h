@@ -14,6 +14,8 @@ namespace testenv {
 void setUp();     // once per test process, before the tests
 void tearDown();  // once per test process, after the tests
 
+// Points HKEY_CURRENT_USER at the scratch key again (after a test moved it).
+void redirectRegistry();
 // Deletes every value and subkey of the (redirected) settings key.
 void clearSettingsKey();
 

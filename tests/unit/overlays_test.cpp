@@ -232,15 +232,13 @@ TEST_F(Overlays, AProgramThatStopsAnsweringHoldsUpNothing) {
 TEST_F(Overlays, AWindowThatCannotBeRecordedIsNotHidden) {
     ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}});
     // HKEY_CURRENT_USER becomes a deleted key, where nothing can be written.
-    HKEY current = nullptr, doomed = nullptr;
-    RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_ALL_ACCESS, &current);
-    RegCreateKeyExW(current, L"Doomed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &doomed, nullptr);
-    RegDeleteKeyW(current, L"Doomed");
+    HKEY doomed = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Doomed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &doomed, nullptr);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Doomed");
     RegOverridePredefKey(HKEY_CURRENT_USER, doomed);
     hideOverlayWindows(appState);
-    RegOverridePredefKey(HKEY_CURRENT_USER, current);
+    testenv::redirectRegistry();
     RegCloseKey(doomed);
-    RegCloseKey(current);
 
     EXPECT_TRUE(IsWindowVisible(helper.windows().at(0)));
     EXPECT_TRUE(appState.hiddenOverlays.empty());
