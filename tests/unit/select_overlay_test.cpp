@@ -257,7 +257,7 @@ TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
         drag(overlay, {300, 300}, {500, 500}, false);
         UpdateWindow(overlay);  // one paint with selection, outline, label and banner
         end(overlay, endings[i % 5]);
-        pumpMessagesFor(20);
+        waitUntil([] { return overlayWindow() == nullptr; });
     }
     setFilterActive(appState, false);
     for (HGDIOBJ object : made) EXPECT_EQ(GetObjectType(object), 0u) << "an overlay's DC or bitmap survives";
