@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -109,12 +110,10 @@ inline std::optional<StoredValue> storedRecord() {
     return StoredValue{type, bytes};
 }
 
-// The record of these handles, spelt out: 8 little-endian bytes each.
+// The record of these handles: each in the 8 bytes this machine keeps it in.
 inline StoredValue recordOf(std::initializer_list<std::uint64_t> handles) {
-    std::vector<BYTE> bytes;
-    for (std::uint64_t h : handles) {
-        for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<BYTE>(h >> (8 * i)));
-    }
+    std::vector<BYTE> bytes(handles.size() * sizeof(std::uint64_t));
+    std::memcpy(bytes.data(), handles.begin(), bytes.size());
     return {REG_BINARY, bytes};
 }
 inline std::uint64_t handleValue(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }

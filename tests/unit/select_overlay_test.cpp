@@ -239,7 +239,7 @@ TEST(SelectPaint, DimmedScreenshotBrightSelectionOutlineLabelAndBanner) {
 
 // ---- GDI objects ---------------------------------------------------------
 
-TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
+TEST_F(SelectArea, SelectionsOfEveryEndingLeaveNoGdiObjectsBehind) {
     setRegion(appState, kOldRegion);
     // One selection first, so that what the system keeps for good (the
     // class, cached fonts, the window's surface) is in place before counting.
@@ -249,14 +249,14 @@ TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
     const DWORD before = liveGdiObjects().value;
     const Ending endings[] = {Ending::Accept, Ending::Esc, Ending::RightButton, Ending::TooSmall, Ending::Close};
     std::vector<HGDIOBJ> made;
-    for (int i = 0; i < 10; ++i) {
+    for (const Ending ending : endings) {
         overlay = startSelection();
         auto* record = reinterpret_cast<SelectionOverlay*>(GetWindowLongPtrW(overlay, GWLP_USERDATA));
         ASSERT_NE(record, nullptr);
         made.insert(made.end(), {record->brightDc, record->dimmedDc, record->brightBitmap, record->dimmedBitmap});
         drag(overlay, {300, 300}, {500, 500}, false);
         UpdateWindow(overlay);  // one paint with selection, outline, label and banner
-        end(overlay, endings[i % 5]);
+        end(overlay, ending);
         waitUntil([] { return overlayWindow() == nullptr; });
     }
     setFilterActive(appState, false);
