@@ -33,15 +33,7 @@ const std::string kFallbackLine = testenv::narrow(logtext::printWindowFallback);
 const RECT kRegion{200, 150, 600, 450};
 
 // Number of values in the settings key (0 when the key is absent).
-DWORD savedValueCount() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
-    DWORD values = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                     nullptr);
-    RegCloseKey(key);
-    return values;
-}
+size_t savedValueCount() { return testenv::values().size(); }
 
 std::optional<LONG> savedSigned(const wchar_t* name) {
     const auto value = testenv::readDword(name);

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <map>
 #include <random>
 #include <vector>
 
@@ -20,38 +19,19 @@
 
 namespace {
 
+// A value, or its absence.
 struct Stored {
     bool present = false;
     DWORD type = REG_NONE;
     std::vector<BYTE> bytes;
 };
 
-// Every value of a key, by name.
-std::map<std::wstring, Stored> snapshot(const wchar_t* path) {
-    std::map<std::wstring, Stored> values;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD nameLength = 256, type = 0, size = 8192;
-        std::vector<BYTE> data(size);
-        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
-        data.resize(size);
-        values[name] = {true, type, data};
-    }
-    RegCloseKey(key);
-    return values;
-}
-
 void store(const wchar_t* path, const wchar_t* name, const Stored& value) {
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
     if (value.present) {
-        RegSetValueExW(key, name, 0, value.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
+        testenv::writeValue(name, {value.type, value.bytes}, path);
     } else {
-        RegDeleteValueW(key, name);
+        testenv::deleteValue(name, path);
     }
-    RegCloseKey(key);
 }
 
 class HostileRegistry : public shellfx::ShellFixture {
@@ -120,8 +100,8 @@ TEST_F(HostileRegistry, EveryValueReadsByItsRuleAndNothingElseIsWritten) {
         store(kRunKeyPath, kRunValueName, randomValue());
         store(kSettingsKeyPath, L"NotOurs", foreign);
         store(kRunKeyPath, L"SomeoneElse", foreign);
-        const auto settingsBefore = snapshot(kSettingsKeyPath);
-        const auto runBefore = snapshot(kRunKeyPath);
+        const auto settingsBefore = testenv::values(kSettingsKeyPath);
+        const auto runBefore = testenv::values(kRunKeyPath);
 
         const Settings loaded = loadSettings();
         ASSERT_TRUE(!loaded.hasRegion || isUsableRegion(loaded.region)) << round;
@@ -137,15 +117,15 @@ TEST_F(HostileRegistry, EveryValueReadsByItsRuleAndNothingElseIsWritten) {
         appState.filterActive = false;
 
         // Only the settings that the filter saves, and the record, may change.
-        auto settingsAfter = snapshot(kSettingsKeyPath);
+        auto settingsAfter = testenv::values(kSettingsKeyPath);
         for (const auto& [name, value] : settingsBefore) {
             const bool owned = name != L"NotOurs" && name != kValueTipShown;
             if (!owned) {
                 ASSERT_TRUE(settingsAfter.count(name) && settingsAfter[name].bytes == value.bytes) << round;
             }
         }
-        ASSERT_EQ(snapshot(kRunKeyPath).size(), runBefore.size()) << round;
-        ASSERT_TRUE(snapshot(kRunKeyPath)[L"SomeoneElse"].bytes == foreign.bytes) << round;
+        ASSERT_EQ(testenv::values(kRunKeyPath).size(), runBefore.size()) << round;
+        ASSERT_TRUE(testenv::values(kRunKeyPath)[L"SomeoneElse"].bytes == foreign.bytes) << round;
     }
     EXPECT_GT(filtersUp, 10) << "the values should bring the filter up now and then";
 }

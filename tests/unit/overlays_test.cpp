@@ -32,12 +32,7 @@ constexpr std::uint64_t kHigh = 0x80000000'0000ABCDull;
 
 HWND handle(std::uint64_t value) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value)); }
 
-void storeRecord(const ox::StoredValue& value) {
-    RegistryKey key;
-    key.openForWrite(kSettingsKeyPath);
-    RegSetValueExW(key.get(), kValueHiddenOverlays, 0, value.first, value.second.data(),
-                   static_cast<DWORD>(value.second.size()));
-}
+void storeRecord(const ox::StoredValue& value) { testenv::writeValue(kValueHiddenOverlays, {value.first, value.second}); }
 
 class Overlays : public ::testing::Test {
 protected:
