@@ -42,19 +42,6 @@ std::vector<wchar_t> environmentBlock(const std::optional<std::wstring>& localAp
     return block;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId) search->found.push_back(window);
-    return TRUE;
-}
-
 }  // namespace
 
 std::wstring programPath() {
@@ -165,9 +152,7 @@ HWND Program::mainWindow() const {
 }
 
 std::vector<HWND> Program::windows() const {
-    WindowSearch search{processId_, {}};
-    if (processId_) EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return processId_ ? fx::windowsOfClass(nullptr, processId_, false) : std::vector<HWND>{};
 }
 
 HWND Program::findMessageBox(const std::wstring& caption) const {

@@ -3,6 +3,7 @@
 // paint known colours, screen read-back, window census, and a hidden main
 // window for the controller. Header-only so that no build file changes.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -19,6 +20,9 @@
 #include "filter/windows.h"
 #include "settings/settings.h"
 #include "support/imports.h"
+#include "support/overlay_fixtures.h"
+#include "support/platform.h"
+#include "support/test_env.h"
 
 namespace fx {
 
@@ -103,31 +107,7 @@ inline COLORREF screenPixel(int x, int y) {
     return grabScreen(one).at(0, 0);
 }
 
-// Top-level windows of a process with the given class (visible ones only
-// unless told otherwise).
-inline std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processId = GetCurrentProcessId(),
-                                        bool visibleOnly = true) {
-    struct Query {
-        const wchar_t* className;
-        DWORD processId;
-        bool visibleOnly;
-        std::vector<HWND> found;
-    } query{className, processId, visibleOnly, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& q = *reinterpret_cast<Query*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != q.processId) return TRUE;
-            if (q.visibleOnly && !IsWindowVisible(window)) return TRUE;
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (lstrcmpW(name, q.className) == 0) q.found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
+using ox::windowsOfClass;
 
 inline std::vector<Box> sortedBoxes(const std::vector<HWND>& windows) {
     std::vector<Box> boxes;
@@ -326,6 +306,24 @@ inline void resetFilterState(AppState& state) {
     if (state.mainWindow) KillTimer(state.mainWindow, kPeekTimerId);
     state = AppState{};
 }
+
+// The global state on a stand-in main window that runs mainWindowProc, with
+// the test display's monitors, no settings and no log; afterwards no mirror is left.
+class FilterFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
+        testenv::clearSettingsKey();
+        testenv::deleteLog();
+        freshAppState(main_.get());
+    }
+    void TearDown() override {
+        resetFilterState(appState);
+        EXPECT_TRUE(windowsOfClass(kMirrorClass, GetCurrentProcessId(), false).empty());
+    }
+
+    HiddenMainWindow main_{mainWindowProc};
+};
 
 inline RECT rect(LONG left, LONG top, LONG right, LONG bottom) { return RECT{left, top, right, bottom}; }
 

@@ -21,6 +21,33 @@ namespace ox {
 inline constexpr DWORD kOverlayStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW;
 inline constexpr wchar_t kHelperClass[] = L"ClearpaneTestOverlay";
 
+// Top-level windows of a process with the given class (any class for null),
+// in z-order; visible ones only unless told otherwise.
+inline std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processId = GetCurrentProcessId(),
+                                        bool visibleOnly = true) {
+    struct Query {
+        const wchar_t* className;
+        DWORD processId;
+        bool visibleOnly;
+        std::vector<HWND> found;
+    } query{className, processId, visibleOnly, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& q = *reinterpret_cast<Query*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (owner == q.processId && (!q.visibleOnly || IsWindowVisible(window)) &&
+                (!q.className || lstrcmpW(name, q.className) == 0)) {
+                q.found.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
 struct HelperWindows {
     DWORD exStyle;
     RECT rect;
@@ -55,8 +82,7 @@ public:
         processId_ = info.dwProcessId;
         for (ULONGLONG end = GetTickCount64() + 10000; windows_.size() < expected && GetTickCount64() < end;) {
             Sleep(10);
-            windows_.clear();
-            EnumWindows(collect, reinterpret_cast<LPARAM>(this));
+            windows_ = windowsOfClass(kHelperClass, processId_);
         }
     }
     ~OverlayHelper() {
@@ -79,18 +105,6 @@ public:
     }
 
 private:
-    static BOOL CALLBACK collect(HWND window, LPARAM self) {
-        auto* helper = reinterpret_cast<OverlayHelper*>(self);
-        DWORD owner = 0;
-        wchar_t name[64] = {};
-        GetWindowThreadProcessId(window, &owner);
-        GetClassNameW(window, name, 64);
-        if (owner == helper->processId_ && IsWindowVisible(window) && lstrcmpW(name, kHelperClass) == 0) {
-            helper->windows_.push_back(window);
-        }
-        return TRUE;
-    }
-
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
     std::vector<HWND> windows_;

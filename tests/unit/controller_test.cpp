@@ -41,19 +41,8 @@ std::optional<LONG> savedSigned(const wchar_t* name) {
     return static_cast<LONG>(*value);
 }
 
-class ControllerFixture : public ::testing::Test {
+class ControllerFixture : public fx::FilterFixture {
 protected:
-    void SetUp() override {
-        if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
-        testenv::clearSettingsKey();
-        testenv::deleteLog();
-        fx::freshAppState(main_.get());
-    }
-    void TearDown() override {
-        fx::resetFilterState(appState);
-        EXPECT_TRUE(fx::windowsOfClass(kMirrorClass, GetCurrentProcessId(), false).empty());
-    }
-
     HWND mainWindow() const { return main_.get(); }
     size_t mirrorCount() const { return fx::windowsOfClass(kMirrorClass).size(); }
     size_t filterWindowCount() const {
@@ -68,8 +57,6 @@ protected:
     }
     // KillTimer tells whether the peek timer was still pending (and ends it).
     bool peekTimerWasPending() { return KillTimer(mainWindow(), kPeekTimerId) != FALSE; }
-
-    fx::HiddenMainWindow main_{mainWindowProc};
 };
 
 using ControllerOn = ControllerFixture;

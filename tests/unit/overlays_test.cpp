@@ -34,22 +34,13 @@ HWND handle(std::uint64_t value) { return reinterpret_cast<HWND>(static_cast<std
 
 void storeRecord(const ox::StoredValue& value) { testenv::writeValue(kValueHiddenOverlays, {value.first, value.second}); }
 
-class Overlays : public ::testing::Test {
+class Overlays : public fx::FilterFixture {
 protected:
-    void SetUp() override {
-        if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
-        testenv::clearSettingsKey();
-        testenv::deleteLog();
-        fx::freshAppState(main_.get());
-    }
-    void TearDown() override { fx::resetFilterState(appState); }
     void turnOnHidingOverlays() {
         setHideOverlays(appState, true);
         setRegion(appState, fx::rect(200, 150, 600, 450));
         setFilterActive(appState, true);
     }
-
-    fx::HiddenMainWindow main_{mainWindowProc};
 };
 
 TEST_F(Overlays, RecordKeepsEachHandleOnceInOrderAndNeverStoresAnEmptyValue) {
