@@ -308,7 +308,8 @@ inline void resetFilterState(AppState& state) {
 }
 
 // The global state on a stand-in main window that runs mainWindowProc, with
-// the test display's monitors, no settings and no log; afterwards no mirror is left.
+// the test display's monitors, no settings and no log; afterwards no filter
+// window is left.
 class FilterFixture : public testing::Test {
 protected:
     void SetUp() override {
@@ -320,9 +321,11 @@ protected:
     void TearDown() override {
         resetFilterState(appState);
         EXPECT_TRUE(windowsOfClass(kMirrorClass, GetCurrentProcessId(), false).empty());
+        EXPECT_TRUE(windowsOfClass(kCoverClass, GetCurrentProcessId(), false).empty());
     }
 
     HiddenMainWindow main_{mainWindowProc};
+    AppState& state_ = appState;
 };
 
 inline RECT rect(LONG left, LONG top, LONG right, LONG bottom) { return RECT{left, top, right, bottom}; }
