@@ -161,10 +161,7 @@ void deleteValue(const wchar_t* name, const wchar_t* key) {
     }
 }
 
-bool valueExists(const wchar_t* name, const wchar_t* key) {
-    return RegGetValueW(HKEY_CURRENT_USER, key ? key : kSettingsKeyPath, name, RRF_RT_ANY, nullptr,
-                        nullptr, nullptr) == ERROR_SUCCESS;
-}
+bool valueExists(const wchar_t* name, const wchar_t* key) { return values(key).count(name) != 0; }
 
 std::wstring localAppData() { return appDataDir; }
 

@@ -31,12 +31,8 @@ void writeQword(const wchar_t* name, std::uint64_t value) { writeTyped(name, REG
 
 // Type of a stored value, or nullopt when it is absent.
 std::optional<DWORD> valueType(const wchar_t* name) {
-    DWORD type = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_ANY, &type, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return type;
+    const auto stored = testenv::values();
+    return stored.count(name) ? std::optional(stored.at(name).type) : std::nullopt;
 }
 
 void writeRegion(LONG left, LONG top, LONG right, LONG bottom, DWORD hasRegion) {
