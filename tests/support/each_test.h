@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "support/test_env.h"
 
@@ -15,25 +17,42 @@ namespace eachtest {
 
 class ResultFiles : public testing::EmptyTestEventListener {
 public:
-    explicit ResultFiles(std::string folder) : folder_(std::move(folder)) {}
+    // A test still running after 90 s is marked failed and ends the run
+    // (as ctest's time limit did for a test in a process of its own), which
+    // counts as done so that ctest reports each test, the rest as not run.
+    explicit ResultFiles(std::string folder) : folder_(std::move(folder)) {
+        std::thread([this] {
+            for (;; Sleep(1000)) {
+                if (started_ && GetTickCount64() - started_ > 90000) {
+                    std::ofstream(folder_ + "/" + file_) << "[  FAILED  ] " << name_ << " (over 90 s)\n";
+                    ExitProcess(0);
+                }
+            }
+        }).detach();
+    }
+    void OnTestStart(const testing::TestInfo& test) override {
+        name_ = file_ = std::string(test.test_suite_name()) + "." + test.name();
+        for (char& c : file_) c = c == '/' ? '~' : c;
+        started_ = GetTickCount64();
+    }
     void OnTestPartResult(const testing::TestPartResult& part) override {
         if (part.file_name()) parts_ << part.file_name() << ":" << part.line_number() << ": ";
         parts_ << (part.skipped() ? "Skipped\n" : "Failure\n") << part.message() << "\n";
     }
     void OnTestEnd(const testing::TestInfo& test) override {
-        std::string name = std::string(test.test_suite_name()) + "." + test.name(), file = name;
-        for (char& c : file) c = c == '/' ? '~' : c;
+        started_ = 0;
         const testing::TestResult& result = *test.result();
-        std::ofstream(folder_ + "/" + file) << parts_.str()
-                                            << (result.Skipped()  ? "[  SKIPPED ] "
-                                                : result.Failed() ? "[  FAILED  ] "
-                                                                  : "[       OK ] ")
-                                            << name << " (" << result.elapsed_time() << " ms)\n";
+        std::ofstream(folder_ + "/" + file_) << parts_.str()
+                                             << (result.Skipped()  ? "[  SKIPPED ] "
+                                                 : result.Failed() ? "[  FAILED  ] "
+                                                                   : "[       OK ] ")
+                                             << name_ << " (" << result.elapsed_time() << " ms)\n";
         parts_.str("");
     }
 
 private:
-    std::string folder_;
+    std::string folder_, name_, file_;
+    std::atomic<ULONGLONG> started_{0};
     std::ostringstream parts_;
 };
 
