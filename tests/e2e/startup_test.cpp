@@ -26,8 +26,6 @@ const struct {
 } kHotKeys[] = {{1, 'D'}, {2, 'P'}, {3, 'A'}, {4, 'F'}, {5, 'W'}};
 constexpr UINT kHotKeyModifiers = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
 
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 using Startup = e2e::ProgramTest;
 
 TEST_F(Startup, LogsStartedOnceAfterTheMark) {
@@ -64,7 +62,7 @@ TEST_F(Startup, SecondStartShowsTheBoxAndTouchesNothing) {
     e2e::pressOk(box);
     EXPECT_EQ(second.waitForExit(), std::optional<DWORD>(0));
     EXPECT_EQ(testenv::readFileBytes(logPath()), logBefore);
-    EXPECT_FALSE(exists(otherAppData + L"\\Clearpane"));
+    EXPECT_EQ(GetFileAttributesW((otherAppData + L"\\Clearpane").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(first.running());
     EXPECT_NE(first.mainWindow(), nullptr);
 }

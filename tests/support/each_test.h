@@ -42,11 +42,8 @@ public:
     void OnTestEnd(const testing::TestInfo& test) override {
         started_ = 0;
         const testing::TestResult& result = *test.result();
-        std::ofstream(folder_ + "/" + file_) << parts_.str()
-                                             << (result.Skipped()  ? "[  SKIPPED ] "
-                                                 : result.Failed() ? "[  FAILED  ] "
-                                                                   : "[       OK ] ")
-                                             << name_ << " (" << result.elapsed_time() << " ms)\n";
+        const char* mark = result.Skipped() ? "[  SKIPPED ] " : result.Failed() ? "[  FAILED  ] " : "[       OK ] ";
+        std::ofstream(folder_ + "/" + file_) << parts_.str() << mark << name_ << " (" << result.elapsed_time() << " ms)\n";
         parts_.str("");
     }
 

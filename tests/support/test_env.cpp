@@ -200,14 +200,22 @@ ULONGLONG ticks(const SYSTEMTIME& time) {
     return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
 }
 
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0, end = 0; start < text.size(); start = end) {
+        end = std::min(text.find("\r\n", start), text.size() - 2) + 2;
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
 std::vector<std::string> logMessages(const std::wstring& path) {
     std::string bytes = readFileBytes(path);
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
     std::vector<std::string> messages;
-    for (size_t start = 0, end = 0; start < bytes.size(); start = end + 2) {
-        end = std::min(bytes.find("\r\n", start), bytes.size());
-        const LogLine line = parseLogLine(bytes.substr(start, end + 2 - start));
-        messages.push_back(line.ok ? line.message : bytes.substr(start, end - start));
+    for (const std::string& text : splitLines(bytes)) {
+        const LogLine line = parseLogLine(text);
+        messages.push_back(line.ok ? line.message : text);
     }
     return messages;
 }

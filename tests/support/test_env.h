@@ -53,6 +53,8 @@ struct LogLine {
 LogLine parseLogLine(const std::string& line);
 // A local time in 100 ns units, for comparing stamps.
 ULONGLONG ticks(const SYSTEMTIME& time);
+// Text cut after each CR LF (a last piece without one kept as it is).
+std::vector<std::string> splitLines(const std::string& text);
 // The messages of a UTF-8 log's lines, without mark and stamps.
 std::vector<std::string> logMessages(const std::wstring& path = logPath());
 size_t countLogMessage(const std::string& message);

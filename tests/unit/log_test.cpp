@@ -42,27 +42,11 @@ std::wstring fromUtf16Bytes(const std::string& bytes) {
     return text;
 }
 
-// Splits after each CR LF; a trailing piece without one is kept as is.
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end + 2 - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
 // Messages of a log that must be a mark followed by well-formed lines only.
 std::vector<std::string> wellFormedMessages(const std::string& bytes) {
     std::vector<std::string> messages;
     EXPECT_EQ(bytes.substr(0, 3), kUtf8Mark);
-    for (const std::string& line : splitLines(bytes.substr(3))) {
+    for (const std::string& line : testenv::splitLines(bytes.substr(3))) {
         const testenv::LogLine parsed = testenv::parseLogLine(line);
         EXPECT_TRUE(parsed.ok) << "malformed line: " << line;
         messages.push_back(parsed.message);
