@@ -6,15 +6,9 @@
 # Extra arguments go to the benchmark (the frame count of the leak check).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-"$root/scripts/setup.sh"
-build_all
 # One head: Wine reads the screen itself (no stand-in Xinerama, no primary index).
 unset CLEARPANE_HEADS
-trap cleanup EXIT
-trap "exit 130" INT TERM
-start_xvfb 3840x2160
-start_prefix "bench-$$"
-prepare_virtual_display
+start_session bench 3840x2160
 cd "$build"
 wine "$build/bin/clearpane_bench.exe" "$@"
 

@@ -1,4 +1,4 @@
-# Shared by run.sh, test.sh and bench.sh: build, Xvfb, Wine prefix and server.
+# Shared by the scripts: the Wine settings, build, Xvfb, Wine prefix and server.
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/mingw"
 export WINEDEBUG=-all
@@ -76,6 +76,19 @@ prepare_virtual_display() {
 # pipes they inherit open; start them here so no test's output pipe is held.
 warm_up() {
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# start_session NAME WIDTHxHEIGHT: builds, then a private display, a fresh
+# prefix and its server for this run, all taken down when the script exits.
+# One monitor unless CLEARPANE_HEADS names the stand-in Xinerama's heads.
+start_session() {
+  "$root/scripts/setup.sh"
+  build_all
+  trap cleanup EXIT
+  trap "exit 130" INT TERM
+  start_xvfb "$2"
+  start_prefix "$1-$$"
+  prepare_virtual_display
 }
 
 cleanup() {

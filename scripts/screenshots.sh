@@ -6,17 +6,10 @@
 # Each picture is one function below; add new ones the same way.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-"$root/scripts/setup.sh"
-build_all
 unset CLEARPANE_HEADS
-trap cleanup EXIT
-trap "exit 130" INT TERM
 docs="$root/docs"
 mkdir -p "$docs"
-
-start_xvfb 1280x720
-start_prefix "shots-$$"
-prepare_virtual_display
+start_session shots 1280x720
 # A settings key of its own: the prefix is new, so the program starts idle.
 
 # Something to select over: a desktop colour and a document in Notepad.

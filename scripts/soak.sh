@@ -7,8 +7,6 @@
 # objects from inside, over a thousand filter cycles).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-"$root/scripts/setup.sh"
-build_all
 unset CLEARPANE_HEADS
 minutes="${1:-10}"
 program_pid=""
@@ -16,11 +14,8 @@ soak_cleanup() {
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
   cleanup
 }
+start_session soak 1920x1080
 trap soak_cleanup EXIT
-trap "exit 130" INT TERM
-start_xvfb 1920x1080
-start_prefix "soak-$$"
-prepare_virtual_display
 
 key='HKCU\Software\Orrinvale\Clearpane'
 for value in Style:0 Enabled:1 HasRegion:1 RegionLeft:0 RegionTop:0 RegionRight:1280 RegionBottom:720; do

@@ -2,8 +2,7 @@
 # wine-prefix.sh template DIR      make a template prefix (once per build tree)
 # wine-prefix.sh clone TEMPLATE DIR  hard-link a fresh prefix from the template
 set -euo pipefail
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 make_template() {
   local t="$1"

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "settings/settings.h"
+#include "support/filter_fixtures.h"
 #include "support/test_env.h"
 #include "support/wait.h"
 
@@ -38,19 +40,6 @@ std::vector<wchar_t> environmentBlock(const std::optional<std::wstring>& localAp
     }
     block.push_back(L'\0');
     return block;
-}
-
-struct WindowSearch {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId) search->found.push_back(window);
-    return TRUE;
 }
 
 }  // namespace
@@ -163,9 +152,7 @@ HWND Program::mainWindow() const {
 }
 
 std::vector<HWND> Program::windows() const {
-    WindowSearch search{processId_, {}};
-    if (processId_) EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return processId_ ? fx::windowsOfClass(nullptr, processId_, false) : std::vector<HWND>{};
 }
 
 HWND Program::findMessageBox(const std::wstring& caption) const {
@@ -280,20 +267,57 @@ ULONGLONG logSize(const std::wstring& path) {
 
 std::wstring logPathUnder(const std::wstring& base) { return base + L"\\Clearpane\\clearpane.log"; }
 
-std::vector<std::string> logMessages(const std::wstring& logPath) {
-    std::string bytes = testenv::readFileBytes(logPath);
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
-    std::vector<std::string> messages;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) end = bytes.size();
-        const std::string line = bytes.substr(start, end - start);
-        // "[YYYY-MM-DD HH:MM:SS] " is 22 characters.
-        messages.push_back(line.size() >= 22 ? line.substr(22) : line);
-        start = end + 2;
-    }
-    return messages;
+void ProgramTest::SetUp() {
+    testenv::clearSettingsKey();
+    ASSERT_TRUE(waitUntil([] { return FindWindowW(L"CP_Main", nullptr) == nullptr; }, 10000))
+        << "a Clearpane from an earlier test still runs";
+    // An earlier run's icon may linger a moment in the tray's first place.
+    ASSERT_TRUE(waitUntil([] { return trayIconPixels().empty(); }));
+    appData_ = folder(L"clearpane-e2e");
+}
+
+void ProgramTest::TearDown() {
+    if (HWND main = program_.mainWindow()) PostMessageW(main, WM_CANCELMODE, 0, 0);  // a menu left open
+    program_.stop();
+    EXPECT_TRUE(program_.running() == false) << "Clearpane did not exit";
+    for (auto& other : others_) other->stop();
+    others_.clear();
+    testenv::clearSettingsKey();
+    for (const auto& dir : folders_) testenv::removeTree(dir);
+}
+
+std::wstring ProgramTest::folder(const wchar_t* prefix) {
+    folders_.push_back(testenv::temporaryDirectory(prefix));
+    return folders_.back();
+}
+
+Program& ProgramTest::launch(const StartOptions& options) {
+    others_.push_back(std::make_unique<Program>());
+    EXPECT_TRUE(others_.back()->start(options)) << "CreateProcessW failed: " << GetLastError();
+    return *others_.back();
+}
+
+void ProgramTest::start() {
+    ASSERT_TRUE(program_.start({appData_, L"", logPath()})) << "CreateProcessW failed: " << GetLastError();
+    ASSERT_TRUE(program_.waitUntilStarted());
+    main_ = program_.mainWindow();
+}
+
+void ProgramTest::storeRegion(const RECT& region) {
+    testenv::writeDword(kValueHasRegion, 1);
+    testenv::writeDword(kValueRegionLeft, static_cast<DWORD>(region.left));
+    testenv::writeDword(kValueRegionTop, static_cast<DWORD>(region.top));
+    testenv::writeDword(kValueRegionRight, static_cast<DWORD>(region.right));
+    testenv::writeDword(kValueRegionBottom, static_cast<DWORD>(region.bottom));
+}
+
+std::vector<HWND> ProgramTest::visible(const wchar_t* className) const {
+    return fx::windowsOfClass(className, program_.processId());
+}
+
+size_t ProgramTest::logCount(const wchar_t* line) const {
+    const auto messages = testenv::logMessages(logPath());
+    return static_cast<size_t>(std::count(messages.begin(), messages.end(), testenv::narrow(line)));
 }
 
 }  // namespace e2e

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -117,7 +118,36 @@ ULONGLONG logSize(const std::wstring& path);
 
 // base + "\Clearpane\clearpane.log".
 std::wstring logPathUnder(const std::wstring& base);
-// The log's lines without mark, stamps and CR LF. Opens the file: see above.
-std::vector<std::string> logMessages(const std::wstring& logPath);
+
+// The one fixture of these tests: no Clearpane runs and the settings key is
+// empty at the start; afterwards every program started here is ended and
+// every folder made is removed.
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A new folder, removed after the test.
+    std::wstring folder(const wchar_t* prefix);
+    // Starts another Clearpane.exe, ended after the test.
+    Program& launch(const StartOptions& options);
+    Program& launch() { return launch({appData_, L"", logPath()}); }
+    // Starts program_ with appData_ and waits until it has started.
+    void start();
+    // The region's four sides and HasRegion, stored.
+    static void storeRegion(const RECT& region);
+    // Shown top-level windows of program_ with this class.
+    std::vector<HWND> visible(const wchar_t* className) const;
+    size_t logCount(const wchar_t* line) const;
+    std::wstring logPath() const { return logPathUnder(appData_); }
+
+    Program program_;
+    HWND main_ = nullptr;
+    std::wstring appData_;
+
+private:
+    std::vector<std::unique_ptr<Program>> others_;
+    std::vector<std::wstring> folders_;
+};
 
 }  // namespace e2e

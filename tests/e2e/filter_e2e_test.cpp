@@ -15,6 +15,7 @@
 #include "e2e/e2e_support.h"
 #include "filter/mirror_windows.h"
 #include "settings/settings.h"
+#include "support/filter_fixtures.h"
 #include "support/overlay_fixtures.h"
 #include "support/test_env.h"
 #include "support/wait.h"
@@ -23,98 +24,51 @@ namespace {
 
 constexpr LONG kLeft = 100, kTop = 100, kRight = 500, kBottom = 400;
 
-class FilterE2E : public testing::Test {
+class FilterE2E : public e2e::ProgramTest {
 protected:
-    void SetUp() override {
-        testenv::clearSettingsKey();
-        ASSERT_TRUE(waitUntil([] { return FindWindowW(L"CP_Main", nullptr) == nullptr; }, 10000))
-            << "a Clearpane from an earlier test still runs";
-        appData_ = testenv::temporaryDirectory(L"clearpane-e2e-filter");
-    }
-
-    void TearDown() override {
-        program_.stop();
-        EXPECT_TRUE(program_.waitForExit().has_value()) << "Clearpane did not exit";
-        testenv::clearSettingsKey();
-        testenv::removeTree(appData_);
-    }
-
-    void storeSettings(DWORD style) {
+    static void storeSettings(DWORD style) {
         testenv::writeDword(kValueStyle, style);
         testenv::writeDword(kValueEnabled, 1);
-        testenv::writeDword(kValueHasRegion, 1);
-        testenv::writeDword(kValueRegionLeft, kLeft);
-        testenv::writeDword(kValueRegionTop, kTop);
-        testenv::writeDword(kValueRegionRight, kRight);
-        testenv::writeDword(kValueRegionBottom, kBottom);
+        storeRegion({kLeft, kTop, kRight, kBottom});
     }
-
-    void startProgram() {
-        ASSERT_TRUE(program_.start({appData_, L""})) << "CreateProcessW failed: " << GetLastError();
-        ASSERT_TRUE(program_.waitUntilStarted(logPath()));
-    }
-
-    std::vector<HWND> windowsOfClass(const wchar_t* name) const {
-        std::vector<HWND> found;
-        for (HWND window : program_.windows()) {
-            if (IsWindowVisible(window) && e2e::windowClass(window) == name) found.push_back(window);
-        }
-        return found;
-    }
-
-    size_t logCount(const wchar_t* line) const {
-        const std::string wanted = testenv::narrow(line);
-        size_t count = 0;
-        for (const auto& message : e2e::logMessages(logPath())) count += message == wanted ? 1 : 0;
-        return count;
-    }
-
-    std::wstring logPath() const { return e2e::logPathUnder(appData_); }
-
-    e2e::Program program_;
-    std::wstring appData_;
 };
 
-bool hasRect(HWND window, LONG left, LONG top, LONG right, LONG bottom) {
-    RECT r{};
-    return GetWindowRect(window, &r) && r.left == left && r.top == top && r.right == right && r.bottom == bottom;
-}
 
 TEST_F(FilterE2E, SavedAreaFilterComesBackAsAMirrorAtTheRegion) {
     storeSettings(0);
-    startProgram();
+    start();
     std::vector<HWND> mirrors;
-    ASSERT_TRUE(waitUntil([&] { return !(mirrors = windowsOfClass(kMirrorClass)).empty(); }, 10000))
+    ASSERT_TRUE(waitUntil([&] { return !(mirrors = visible(kMirrorClass)).empty(); }, 10000))
         << "no CP_Mirror window appeared";
     ASSERT_EQ(mirrors.size(), 1u);
-    EXPECT_TRUE(hasRect(mirrors[0], kLeft, kTop, kRight, kBottom));
+    EXPECT_EQ(fx::windowBox(mirrors[0]), (fx::Box{kLeft, kTop, kRight, kBottom}));
     EXPECT_EQ(e2e::windowText(mirrors[0]), L"Clearpane mirror");
-    EXPECT_TRUE(windowsOfClass(kCoverClass).empty());
+    EXPECT_TRUE(visible(kCoverClass).empty());
     // Start-up has ended, so the program writes no more lines and reading is safe.
-    EXPECT_EQ(logCount(logtext::areaMirrorPresented), 1u) << ::testing::PrintToString(e2e::logMessages(logPath()));
+    EXPECT_EQ(logCount(logtext::areaMirrorPresented), 1u) << ::testing::PrintToString(testenv::logMessages(logPath()));
     EXPECT_EQ(testenv::readDword(kValueEnabled), 1u);
 }
 
 TEST_F(FilterE2E, SavedCoverComesBackAsACoverWithoutMirrorLines) {
     storeSettings(2);
-    startProgram();
+    start();
     std::vector<HWND> covers;
-    ASSERT_TRUE(waitUntil([&] { return !(covers = windowsOfClass(kCoverClass)).empty(); }, 10000))
+    ASSERT_TRUE(waitUntil([&] { return !(covers = visible(kCoverClass)).empty(); }, 10000))
         << "no CP_Solid window appeared";
     ASSERT_EQ(covers.size(), 1u);
-    EXPECT_TRUE(hasRect(covers[0], kLeft, kTop, kRight, kBottom));
+    EXPECT_EQ(fx::windowBox(covers[0]), (fx::Box{kLeft, kTop, kRight, kBottom}));
     EXPECT_EQ(e2e::windowText(covers[0]), L"Clearpane cover");
-    EXPECT_TRUE(windowsOfClass(kMirrorClass).empty());
+    EXPECT_TRUE(visible(kMirrorClass).empty());
     EXPECT_EQ(logCount(logtext::areaMirrorPresented), 0u);
     EXPECT_EQ(logCount(logtext::windowMirrorShown), 0u);
 }
 
 TEST_F(FilterE2E, SavedOneWindowFilterNeverStartsByItself) {
     storeSettings(1);
-    startProgram();
+    start();
     // Start-up has run past applySavedEnabled: nothing was made, nothing saved.
-    EXPECT_TRUE(windowsOfClass(kMirrorClass).empty());
-    EXPECT_TRUE(windowsOfClass(kCoverClass).empty());
+    EXPECT_TRUE(visible(kMirrorClass).empty());
+    EXPECT_TRUE(visible(kCoverClass).empty());
     EXPECT_EQ(testenv::readDword(kValueEnabled), 1u);
     EXPECT_EQ(testenv::readDword(kValueStyle), 1u);
     EXPECT_EQ(logCount(logtext::windowModeNoTarget), 0u);
@@ -127,10 +81,10 @@ namespace {
 
 TEST_F(FilterE2E, EndOfSessionTakesTheFilterDownAndKeepsItSavedAsOn) {
     storeSettings(0);
-    startProgram();
-    ASSERT_TRUE(waitUntil([&] { return !windowsOfClass(kMirrorClass).empty(); }, 10000));
+    start();
+    ASSERT_TRUE(waitUntil([&] { return !visible(kMirrorClass).empty(); }, 10000));
     SendMessageTimeoutW(program_.mainWindow(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    EXPECT_TRUE(waitUntil([&] { return windowsOfClass(kMirrorClass).empty(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return visible(kMirrorClass).empty(); }, 5000));
     EXPECT_EQ(testenv::readDword(kValueEnabled), 1u) << "the next start must bring the filter back";
 }
 
@@ -141,21 +95,19 @@ namespace {
 TEST_F(FilterE2E, TrayIconShowsTheFilteredPictureWhenTheSavedFilterComesBack) {
     std::vector<COLORREF> idle;
     {
-        const std::wstring appData = testenv::temporaryDirectory(L"clearpane-e2e-idle");
-        e2e::Program idleRun;
-        ASSERT_TRUE(idleRun.start({appData, L"", e2e::logPathUnder(appData)}));
+        const std::wstring appData = folder(L"clearpane-e2e-idle");
+        e2e::Program& idleRun = launch({appData, L"", e2e::logPathUnder(appData)});
         ASSERT_TRUE(idleRun.waitUntilStarted());
         EXPECT_TRUE(waitUntil([&] { return !(idle = e2e::trayIconPixels()).empty(); }, 5000)) << "no tray icon";
         idleRun.stop();
-        EXPECT_TRUE(idleRun.waitForExit().has_value());
-        testenv::removeTree(appData);
+        EXPECT_FALSE(idleRun.running());
         ASSERT_FALSE(idle.empty());
     }
     ASSERT_TRUE(waitUntil([] { return e2e::trayIconPixels().empty(); }, 5000)) << "the icon outlived the program";
 
     storeSettings(0);
-    startProgram();
-    ASSERT_TRUE(waitUntil([&] { return !windowsOfClass(kMirrorClass).empty(); }, 10000));
+    start();
+    ASSERT_TRUE(waitUntil([&] { return !visible(kMirrorClass).empty(); }, 10000));
     std::vector<COLORREF> filtered;
     EXPECT_TRUE(waitUntil([&] {
         filtered = e2e::trayIconPixels();
@@ -177,7 +129,7 @@ TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackWithTheFilterOffOnQ
     testenv::writeDword(kValueHideOverlays, 1);
     testenv::writeDword(kValueTipShown, 1);  // no box when the filter is turned back on
     storeSettings(0);
-    startProgram();
+    start();
     ASSERT_TRUE(hidden());
     PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandHideAnnotations, 0);
     EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(overlay) && !ox::storedRecord(); })) << "filter off";
@@ -188,8 +140,8 @@ TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackWithTheFilterOffOnQ
     EXPECT_TRUE(IsWindowVisible(overlay) && !ox::storedRecord()) << "quit";
     EXPECT_EQ(logCount(logtext::hidOverlay), 2u);
 
-    e2e::Program crashing;
-    ASSERT_TRUE(crashing.start({appData_, L"", logPath()}) && crashing.waitUntilStarted());
+    e2e::Program& crashing = launch();
+    ASSERT_TRUE(crashing.waitUntilStarted());
     ASSERT_TRUE(hidden());
     crashing.kill();
     EXPECT_TRUE(!IsWindowVisible(overlay) && ox::storedRecord() == record) << "forced end";
@@ -197,15 +149,14 @@ TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackWithTheFilterOffOnQ
     // The next start, with the filter off so that it hides nothing anew.
     testenv::writeDword(kValueEnabled, 0);
     const ULONGLONG logBefore = e2e::logSize(logPath());
-    e2e::Program next;
-    ASSERT_TRUE(next.start({appData_, L"", logPath()}) && next.waitUntilStarted());
+    ASSERT_TRUE(launch().waitUntilStarted());
     // Its restore line and "started" are its last lines: then it writes no more.
     const auto bytes = [](const wchar_t* line) { return 22 + testenv::narrow(line).size() + 2; };
     EXPECT_TRUE(waitUntil([&] {
         return e2e::logSize(logPath()) >= logBefore + bytes(logtext::restoredOverlays) + bytes(logtext::started);
     }));
     EXPECT_TRUE(IsWindowVisible(overlay) && !ox::storedRecord()) << "next start";
-    const auto lines = e2e::logMessages(logPath());
+    const auto lines = testenv::logMessages(logPath());
     EXPECT_EQ(std::vector(lines.end() - 2, lines.end()),
               (std::vector{testenv::narrow(logtext::restoredOverlays), testenv::narrow(logtext::started)}));
 }

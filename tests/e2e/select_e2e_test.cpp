@@ -15,50 +15,21 @@
 #include "filter/mirror_windows.h"
 #include "select/select.h"
 #include "settings/settings.h"
+#include "support/filter_fixtures.h"
 #include "support/test_env.h"
 #include "support/wait.h"
 
 namespace {
 
-bool hasRect(HWND window, const RECT& expected) {
-    RECT r{};
-    return GetWindowRect(window, &r) && EqualRect(&r, &expected);
-}
+bool hasRect(HWND window, const RECT& expected) { return fx::windowBox(window) == fx::box(expected); }
 
-class SelectE2E : public testing::Test {
+class SelectE2E : public e2e::ProgramTest {
 protected:
-    void SetUp() override {
-        testenv::clearSettingsKey();
-        ASSERT_TRUE(waitUntil([] { return FindWindowW(L"CP_Main", nullptr) == nullptr; }, 10000));
-        appData_ = testenv::temporaryDirectory(L"clearpane-e2e-select");
-    }
-    void TearDown() override {
-        program_.stop();
-        EXPECT_TRUE(program_.waitForExit().has_value());
-        testenv::clearSettingsKey();
-        testenv::removeTree(appData_);
-    }
-
     // Screen-area mode with a region; the one-time tip already shown.
     static void storeSettings(bool enabled, const RECT& region) {
         testenv::writeDword(kValueTipShown, 1);
         testenv::writeDword(kValueEnabled, enabled ? 1 : 0);
-        testenv::writeDword(kValueHasRegion, 1);
-        testenv::writeDword(kValueRegionLeft, region.left);
-        testenv::writeDword(kValueRegionTop, region.top);
-        testenv::writeDword(kValueRegionRight, region.right);
-        testenv::writeDword(kValueRegionBottom, region.bottom);
-    }
-    void start() {
-        ASSERT_TRUE(program_.start({appData_, L"", e2e::logPathUnder(appData_)}));
-        ASSERT_TRUE(program_.waitUntilStarted());
-    }
-    std::vector<HWND> visible(const wchar_t* className) const {
-        std::vector<HWND> found;
-        for (HWND window : program_.windows()) {
-            if (IsWindowVisible(window) && e2e::windowClass(window) == className) found.push_back(window);
-        }
-        return found;
+        storeRegion(region);
     }
     // The overlay, once it is up over the whole virtual screen.
     HWND waitForOverlay() {
@@ -102,8 +73,6 @@ protected:
         ASSERT_FALSE(icon_.idle.empty());
         ASSERT_NE(icon_.idle, icon_.filtered);
     }
-    e2e::Program program_;
-    std::wstring appData_;
     e2e::TrayPictures icon_;
 };
 

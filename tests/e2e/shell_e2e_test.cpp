@@ -19,46 +19,13 @@
 
 namespace {
 
-class ShellE2E : public testing::Test {
+class ShellE2E : public e2e::ProgramTest {
 protected:
-    void SetUp() override {
-        testenv::clearSettingsKey();
-        ASSERT_TRUE(waitUntil([] { return FindWindowW(L"CP_Main", nullptr) == nullptr; }, 10000));
-        // An earlier run's icon may linger a moment in the tray's first place.
-        ASSERT_TRUE(waitUntil([] { return e2e::trayIconPixels().empty(); }, 5000));
-        appData_ = testenv::temporaryDirectory(L"clearpane-e2e-shell");
-    }
-    void TearDown() override {
-        if (HWND main = program_.mainWindow()) PostMessageW(main, WM_CANCELMODE, 0, 0);  // a menu left open
-        program_.stop();
-        EXPECT_TRUE(program_.waitForExit().has_value());
-        testenv::clearSettingsKey();
-        testenv::removeTree(appData_);
-    }
-
     void start() {
-        ASSERT_TRUE(program_.start({appData_, L"", e2e::logPathUnder(appData_)}));
-        ASSERT_TRUE(program_.waitUntilStarted());
-        main_ = program_.mainWindow();
+        ProgramTest::start();
         ASSERT_FALSE(e2e::settledTrayIconPixels().empty()) << "no tray icon to give the keys a Wine window";
     }
-    size_t visible(const wchar_t* className) const {
-        size_t count = 0;
-        for (HWND window : program_.windows()) {
-            count += IsWindowVisible(window) && e2e::windowClass(window) == className ? 1 : 0;
-        }
-        return count;
-    }
-    bool menuOpen() const { return visible(L"#32768") > 0; }
-    HWND waitForBox(const wchar_t* caption) {
-        HWND box = nullptr;
-        waitUntil([&] { return (box = program_.findMessageBox(caption)) != nullptr; }, 5000);
-        return box;
-    }
-
-    e2e::Program program_;
-    std::wstring appData_;
-    HWND main_ = nullptr;
+    bool menuOpen() const { return !visible(L"#32768").empty(); }
 };
 
 TEST_F(ShellE2E, HotKeysToggleTheFilterWithTheTipOnceAndOpenTheMenu) {
@@ -73,28 +40,28 @@ TEST_F(ShellE2E, HotKeysToggleTheFilterWithTheTipOnceAndOpenTheMenu) {
     ASSERT_NE(tip, nullptr) << "the first Hide Annotations in screen-area mode explains itself";
     EXPECT_EQ(e2e::messageBoxText(tip), text::wholeScreenTip);
     e2e::pressOk(tip);
-    EXPECT_TRUE(waitUntil([&] { return visible(kMirrorClass) == monitors; }, 5000)) << "the whole screen";
+    EXPECT_TRUE(waitUntil([&] { return visible(kMirrorClass).size() == monitors; }, 5000)) << "the whole screen";
 
     for (int attempt = 0; attempt < 3 && !menuOpen(); ++attempt) {
         ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+w"));
         waitUntil([&] { return menuOpen(); }, 1500);
     }
     ASSERT_TRUE(menuOpen());
-    EXPECT_EQ(visible(kMirrorClass), 0u) << "the mirrors are down while the menu is open";
+    EXPECT_TRUE(visible(kMirrorClass).empty()) << "the mirrors are down while the menu is open";
     PostMessageW(main_, WM_CANCELMODE, 0, 0);
-    EXPECT_TRUE(waitUntil([&] { return !menuOpen() && visible(kMirrorClass) == monitors; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return !menuOpen() && visible(kMirrorClass).size() == monitors; }, 5000));
 
-    PostMessageW(main_, WM_HOTKEY, kHotKeyHideAnnotations, 0);
-    EXPECT_TRUE(waitUntil([&] { return visible(kMirrorClass) == 0; }, 5000));
-    pumpMessagesFor(300);
+    // Sent: a box would hold the answer back until it was closed.
+    EXPECT_TRUE(SendMessageTimeoutW(main_, WM_HOTKEY, kHotKeyHideAnnotations, 0, SMTO_NORMAL, 5000, nullptr));
+    EXPECT_TRUE(visible(kMirrorClass).empty());
     EXPECT_EQ(program_.findMessageBox(text::appName), nullptr) << "the tip comes once";
 }
 
 TEST_F(ShellE2E, AboutBoxSaysWhatTheProgramDoes) {
     start();
     PostMessageW(main_, WM_COMMAND, kCommandAbout, 0);
-    HWND box = waitForBox(text::aboutCaption);
-    ASSERT_NE(box, nullptr);
+    HWND box = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (box = program_.findMessageBox(text::aboutCaption)) != nullptr; }, 5000));
     EXPECT_EQ(e2e::messageBoxText(box), text::aboutBody);
     e2e::pressOk(box);
 }
@@ -114,12 +81,11 @@ TEST_F(ShellE2E, PickerCommandsMirrorAnotherProgramsWindow) {
     ASSERT_TRUE(waitUntil([&] { return !menuOpen(); }, 5000));
 
     // The list kept at most 40: entry 40 is none, entry 39 the oldest kept.
-    PostMessageW(main_, WM_COMMAND, kCommandFirstWindow + kMaxWindowTargets, 0);
-    pumpMessagesFor(300);
-    EXPECT_EQ(visible(kMirrorClass), 0u);
+    SendMessageTimeoutW(main_, WM_COMMAND, kCommandFirstWindow + kMaxWindowTargets, 0, SMTO_NORMAL, 5000, nullptr);
+    EXPECT_TRUE(visible(kMirrorClass).empty());
     EXPECT_FALSE(testenv::readDword(kValueStyle).has_value());
     PostMessageW(main_, WM_COMMAND, kCommandFirstWindow + kMaxWindowTargets - 1, 0);
-    ASSERT_TRUE(waitUntil([&] { return visible(kMirrorClass) == 1; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return visible(kMirrorClass).size() == 1; }, 5000));
     EXPECT_EQ(testenv::readDword(kValueRegionLeft), 40u + 20 * (45 - kMaxWindowTargets)) << "mirrors the oldest kept";
     EXPECT_EQ(testenv::readDword(kValueStyle), static_cast<DWORD>(FilterStyle::OneWindow));
     for (HWND window : candidates) DestroyWindow(window);
@@ -127,15 +93,12 @@ TEST_F(ShellE2E, PickerCommandsMirrorAnotherProgramsWindow) {
 
 TEST_F(ShellE2E, TrayIconComesBackWithItsPictureWhenTheNotificationAreaIsMadeAnew) {
     testenv::writeDword(kValueStyle, static_cast<DWORD>(FilterStyle::SolidCover));
-    testenv::writeDword(kValueHasRegion, 1);
-    testenv::writeDword(kValueRegionRight, 300);
-    testenv::writeDword(kValueRegionBottom, 300);
-    testenv::writeDword(kValueRegionLeft, 100);
+    storeRegion({100, 0, 300, 300});
     start();
     e2e::TrayPictures icon;
     icon.idle = e2e::settledTrayIconPixels();
     PostMessageW(main_, WM_COMMAND, kCommandHideAnnotations, 0);
-    ASSERT_TRUE(waitUntil([&] { return visible(kCoverClass) == 1; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return visible(kCoverClass).size() == 1; }, 5000));
     ASSERT_TRUE(waitUntil([&] { return e2e::trayIconPixels() != icon.idle; }, 5000));
     icon.filtered = e2e::settledTrayIconPixels();
 

@@ -7,7 +7,6 @@
 
 #include <memory>
 #include <optional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -27,75 +26,7 @@ const struct {
 } kHotKeys[] = {{1, 'D'}, {2, 'P'}, {3, 'A'}, {4, 'F'}, {5, 'W'}};
 constexpr UINT kHotKeyModifiers = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
 
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Every value of the settings key, by name, as raw type and bytes.
-std::vector<std::string> settingsSnapshot() {
-    std::vector<std::string> values;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD nameLength = 256, type = 0, size = 1024;
-        BYTE data[1024];
-        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
-        values.push_back(testenv::narrow(std::wstring(name, nameLength)) + ":" + std::to_string(type) + ":" +
-                         std::string(reinterpret_cast<const char*>(data), size));
-    }
-    RegCloseKey(key);
-    return values;
-}
-
-ULONGLONG ticks(const SYSTEMTIME& time) {
-    FILETIME file{};
-    if (!SystemTimeToFileTime(&time, &file)) return 0;
-    return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
-}
-
-bool settingsKeyExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-class Startup : public testing::Test {
-protected:
-    void SetUp() override {
-        testenv::clearSettingsKey();
-        ASSERT_TRUE(waitUntil([] { return FindWindowW(L"CP_Main", nullptr) == nullptr; }, 10000))
-            << "a Clearpane from an earlier test still runs";
-        appData_ = folder(L"clearpane-e2e-appdata");
-    }
-
-    void TearDown() override {
-        for (auto& program : programs_) program->stop();
-        programs_.clear();
-        testenv::clearSettingsKey();
-        for (const auto& dir : folders_) testenv::removeTree(dir);
-    }
-
-    std::wstring folder(const wchar_t* prefix) {
-        folders_.push_back(testenv::temporaryDirectory(prefix));
-        return folders_.back();
-    }
-
-    e2e::Program& launch(const e2e::StartOptions& options) {
-        programs_.push_back(std::make_unique<e2e::Program>());
-        EXPECT_TRUE(programs_.back()->start(options)) << "CreateProcessW failed: " << GetLastError();
-        return *programs_.back();
-    }
-
-    e2e::Program& launch() { return launch({appData_, L"", logPath()}); }
-
-    std::wstring logPath() const { return e2e::logPathUnder(appData_); }
-
-    std::wstring appData_;
-
-private:
-    std::vector<std::unique_ptr<e2e::Program>> programs_;
-    std::vector<std::wstring> folders_;
-};
+using Startup = e2e::ProgramTest;
 
 TEST_F(Startup, LogsStartedOnceAfterTheMark) {
     SYSTEMTIME before{};
@@ -108,20 +39,10 @@ TEST_F(Startup, LogsStartedOnceAfterTheMark) {
 
     const std::string bytes = testenv::readFileBytes(logPath());
     ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-    const std::string rest = bytes.substr(3);
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(
-        rest, match, std::regex(R"(\[(\d{4})-(\d{2})-(\d{2}) (\d{2}):(\d{2}):(\d{2})\] started\r\n)")))
-        << rest;
-    SYSTEMTIME stamp{};
-    stamp.wYear = static_cast<WORD>(std::stoi(match[1]));
-    stamp.wMonth = static_cast<WORD>(std::stoi(match[2]));
-    stamp.wDay = static_cast<WORD>(std::stoi(match[3]));
-    stamp.wHour = static_cast<WORD>(std::stoi(match[4]));
-    stamp.wMinute = static_cast<WORD>(std::stoi(match[5]));
-    stamp.wSecond = static_cast<WORD>(std::stoi(match[6]));
-    EXPECT_LE(ticks(before), ticks(stamp)) << "local time of the start";
-    EXPECT_GE(ticks(after), ticks(stamp));
+    const testenv::LogLine line = testenv::parseLogLine(bytes.substr(3));
+    ASSERT_TRUE(line.ok && line.message == "started") << bytes;
+    EXPECT_LE(testenv::ticks(before), testenv::ticks(line.stamp)) << "local time of the start";
+    EXPECT_GE(testenv::ticks(after), testenv::ticks(line.stamp));
 }
 
 TEST_F(Startup, SecondStartShowsTheBoxAndTouchesNothing) {
@@ -141,7 +62,7 @@ TEST_F(Startup, SecondStartShowsTheBoxAndTouchesNothing) {
     e2e::pressOk(box);
     EXPECT_EQ(second.waitForExit(), std::optional<DWORD>(0));
     EXPECT_EQ(testenv::readFileBytes(logPath()), logBefore);
-    EXPECT_FALSE(exists(otherAppData + L"\\Clearpane"));
+    EXPECT_EQ(GetFileAttributesW((otherAppData + L"\\Clearpane").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(first.running());
     EXPECT_NE(first.mainWindow(), nullptr);
 }
@@ -159,12 +80,12 @@ TEST_F(Startup, CloseEndsTheRunAndANewRunAppends) {
     // Wine drops the icon of a destroyed window by itself, so this cannot
     // tell NIM_DELETE from process clean-up; it shows that nothing is left.
     EXPECT_FALSE(e2e::trayIconExists(window, 1));
-    EXPECT_EQ(e2e::logMessages(logPath()), std::vector<std::string>{"started"}) << "shutdown logs nothing";
+    EXPECT_EQ(testenv::logMessages(logPath()), std::vector<std::string>{"started"}) << "shutdown logs nothing";
 
     // The mutex is gone with the first run, so a second one starts normally.
     e2e::Program& second = launch();
     ASSERT_TRUE(second.waitUntilStarted());
-    EXPECT_EQ(e2e::logMessages(logPath()), (std::vector<std::string>{"started", "started"}));
+    EXPECT_EQ(testenv::logMessages(logPath()), (std::vector<std::string>{"started", "started"}));
     EXPECT_EQ(testenv::readFileBytes(logPath()).find("\xEF\xBB\xBF", 1), std::string::npos);
     PostMessageW(second.mainWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(second.waitForExit(), std::optional<DWORD>(0));
@@ -223,7 +144,7 @@ TEST_F(Startup, LogFallsBackToTheCurrentDirectory) {
         const std::wstring current = folder(c.localAppData ? L"clearpane-e2e-long" : L"clearpane-e2e-unset");
         e2e::Program& program = launch({c.localAppData, current, e2e::logPathUnder(current)});
         ASSERT_TRUE(program.waitUntilStarted());
-        EXPECT_EQ(e2e::logMessages(e2e::logPathUnder(current)), std::vector<std::string>{"started"});
+        EXPECT_EQ(testenv::logMessages(e2e::logPathUnder(current)), std::vector<std::string>{"started"});
         program.stop();
         EXPECT_FALSE(program.running());
     }
@@ -240,7 +161,7 @@ TEST_F(Startup, StartAndQuitWriteNoSettings) {
     testenv::writeDword(kValueRegionRight, 640);
     testenv::writeDword(kValueRegionBottom, 480);
     testenv::writeDword(kValueHasRegion, 1);
-    const auto before = settingsSnapshot();
+    const auto before = testenv::values();
 
     for (const bool withKey : {true, false}) {
         SCOPED_TRACE(withKey ? "with settings" : "without a key");
@@ -250,9 +171,9 @@ TEST_F(Startup, StartAndQuitWriteNoSettings) {
         PostMessageW(program.mainWindow(), WM_CLOSE, 0, 0);
         ASSERT_EQ(program.waitForExit(), std::optional<DWORD>(0));
         if (withKey) {
-            EXPECT_EQ(settingsSnapshot(), before);
+            EXPECT_EQ(testenv::values(), before);
         } else {
-            EXPECT_FALSE(settingsKeyExists());
+            EXPECT_FALSE(testenv::keyExists());
         }
     }
 }

@@ -8,19 +8,14 @@
 #include <cstdio>
 
 #include "settings/settings.h"
+#include "support/each_test.h"
+#include "support/test_env.h"
 
 namespace {
 
 constexpr wchar_t kTestsKey[] = L"Software\\ClearpaneTests";
 constexpr wchar_t kBackupKey[] = L"Software\\ClearpaneTests\\e2e-user-settings";
 constexpr wchar_t kMakerKey[] = L"Software\\Orrinvale";
-
-bool keyExists(const wchar_t* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
 
 bool copyKey(const wchar_t* from, const wchar_t* to) {
     HKEY source = nullptr, target = nullptr;
@@ -36,7 +31,7 @@ bool copyKey(const wchar_t* from, const wchar_t* to) {
 // An existing backup means an earlier run died before restoring: it still
 // holds the user's settings, and the current key is that run's leftovers.
 bool setAsideUserSettings() {
-    if (!keyExists(kBackupKey) && keyExists(kSettingsKeyPath)) {
+    if (!testenv::keyExists(kBackupKey) && testenv::keyExists(kSettingsKeyPath)) {
         if (!copyKey(kSettingsKeyPath, kBackupKey)) {
             RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
             return false;
@@ -49,7 +44,7 @@ bool setAsideUserSettings() {
 bool restoreUserSettings(bool makerKeyExisted) {
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath);
     bool ok = true;
-    if (keyExists(kBackupKey)) {
+    if (testenv::keyExists(kBackupKey)) {
         ok = copyKey(kBackupKey, kSettingsKeyPath);
         if (ok) RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
     }
@@ -70,11 +65,12 @@ bool clearpaneIsRunning() {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    const bool each = eachtest::reportEachTest(argc, argv);
     if (clearpaneIsRunning()) {
         std::fprintf(stderr, "Clearpane is running; quit it before the end-to-end tests.\n");
         return 1;
     }
-    const bool makerKeyExisted = keyExists(kMakerKey);
+    const bool makerKeyExisted = testenv::keyExists(kMakerKey);
     if (!setAsideUserSettings()) {
         std::fprintf(stderr, "Could not set the user's Clearpane settings aside; nothing was run.\n");
         return 1;
@@ -85,5 +81,5 @@ int main(int argc, char** argv) {
                      kBackupKey);
         return 1;
     }
-    return result;
+    return each ? 0 : result;
 }

@@ -3,6 +3,7 @@
 // paint known colours, screen read-back, window census, and a hidden main
 // window for the controller. Header-only so that no build file changes.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -18,6 +19,10 @@
 #include "filter/controller.h"
 #include "filter/mirror_windows.h"
 #include "settings/settings.h"
+#include "support/imports.h"
+#include "support/overlay_fixtures.h"
+#include "support/platform.h"
+#include "support/test_env.h"
 
 namespace fx {
 
@@ -102,31 +107,7 @@ inline COLORREF screenPixel(int x, int y) {
     return grabScreen(one).at(0, 0);
 }
 
-// Top-level windows of a process with the given class (visible ones only
-// unless told otherwise).
-inline std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processId = GetCurrentProcessId(),
-                                        bool visibleOnly = true) {
-    struct Query {
-        const wchar_t* className;
-        DWORD processId;
-        bool visibleOnly;
-        std::vector<HWND> found;
-    } query{className, processId, visibleOnly, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& q = *reinterpret_cast<Query*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != q.processId) return TRUE;
-            if (q.visibleOnly && !IsWindowVisible(window)) return TRUE;
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (lstrcmpW(name, q.className) == 0) q.found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
+using ox::windowsOfClass;
 
 inline std::vector<Box> sortedBoxes(const std::vector<HWND>& windows) {
     std::vector<Box> boxes;
@@ -300,6 +281,16 @@ private:
     HWND window_ = nullptr;
 };
 
+// The periods asked of the main window's timers, in order: a peek's end is
+// then checked through its message, not by waiting for it.
+inline std::vector<UINT> mainTimerPeriods;
+inline UINT_PTR WINAPI noteTimer(HWND window, UINT_PTR id, UINT periodMs, TIMERPROC procedure);
+inline const auto realSetTimer = imports::redirect("user32.dll", "SetTimer", &noteTimer);
+inline UINT_PTR WINAPI noteTimer(HWND window, UINT_PTR id, UINT periodMs, TIMERPROC procedure) {
+    if (window && window == appState.mainWindow) mainTimerPeriods.push_back(periodMs);
+    return realSetTimer(window, id, periodMs, procedure);
+}
+
 // A fresh global state of this process, with the filter's window classes
 // registered and `mainWindow` as the main window.
 inline void freshAppState(HWND mainWindow) {
@@ -315,6 +306,27 @@ inline void resetFilterState(AppState& state) {
     if (state.mainWindow) KillTimer(state.mainWindow, kPeekTimerId);
     state = AppState{};
 }
+
+// The global state on a stand-in main window that runs mainWindowProc, with
+// the test display's monitors, no settings and no log; afterwards no filter
+// window is left.
+class FilterFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
+        testenv::clearSettingsKey();
+        testenv::deleteLog();
+        freshAppState(main_.get());
+    }
+    void TearDown() override {
+        resetFilterState(appState);
+        EXPECT_TRUE(windowsOfClass(kMirrorClass, GetCurrentProcessId(), false).empty());
+        EXPECT_TRUE(windowsOfClass(kCoverClass, GetCurrentProcessId(), false).empty());
+    }
+
+    HiddenMainWindow main_{mainWindowProc};
+    AppState& state_ = appState;
+};
 
 inline RECT rect(LONG left, LONG top, LONG right, LONG bottom) { return RECT{left, top, right, bottom}; }
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -19,6 +20,33 @@ namespace ox {
 
 inline constexpr DWORD kOverlayStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW;
 inline constexpr wchar_t kHelperClass[] = L"ClearpaneTestOverlay";
+
+// Top-level windows of a process with the given class (any class for null),
+// in z-order; visible ones only unless told otherwise.
+inline std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processId = GetCurrentProcessId(),
+                                        bool visibleOnly = true) {
+    struct Query {
+        const wchar_t* className;
+        DWORD processId;
+        bool visibleOnly;
+        std::vector<HWND> found;
+    } query{className, processId, visibleOnly, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& q = *reinterpret_cast<Query*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (owner == q.processId && (!q.visibleOnly || IsWindowVisible(window)) &&
+                (!q.className || lstrcmpW(name, q.className) == 0)) {
+                q.found.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
 
 struct HelperWindows {
     DWORD exStyle;
@@ -54,8 +82,7 @@ public:
         processId_ = info.dwProcessId;
         for (ULONGLONG end = GetTickCount64() + 10000; windows_.size() < expected && GetTickCount64() < end;) {
             Sleep(10);
-            windows_.clear();
-            EnumWindows(collect, reinterpret_cast<LPARAM>(this));
+            windows_ = windowsOfClass(kHelperClass, processId_);
         }
     }
     ~OverlayHelper() {
@@ -78,18 +105,6 @@ public:
     }
 
 private:
-    static BOOL CALLBACK collect(HWND window, LPARAM self) {
-        auto* helper = reinterpret_cast<OverlayHelper*>(self);
-        DWORD owner = 0;
-        wchar_t name[64] = {};
-        GetWindowThreadProcessId(window, &owner);
-        GetClassNameW(window, name, 64);
-        if (owner == helper->processId_ && IsWindowVisible(window) && lstrcmpW(name, kHelperClass) == 0) {
-            helper->windows_.push_back(window);
-        }
-        return TRUE;
-    }
-
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
     std::vector<HWND> windows_;
@@ -109,12 +124,10 @@ inline std::optional<StoredValue> storedRecord() {
     return StoredValue{type, bytes};
 }
 
-// The record of these handles, spelt out: 8 little-endian bytes each.
+// The record of these handles: each in the 8 bytes this machine keeps it in.
 inline StoredValue recordOf(std::initializer_list<std::uint64_t> handles) {
-    std::vector<BYTE> bytes;
-    for (std::uint64_t h : handles) {
-        for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<BYTE>(h >> (8 * i)));
-    }
+    std::vector<BYTE> bytes(handles.size() * sizeof(std::uint64_t));
+    std::memcpy(bytes.data(), handles.begin(), bytes.size());
     return {REG_BINARY, bytes};
 }
 inline std::uint64_t handleValue(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }

@@ -1,7 +1,7 @@
 // Another program's windows for the overlay tests and the benchmark.
 //
 // Usage: overlay_helper SPEC...   with SPEC = EXSTYLE,LEFT,TOP,WIDTH,HEIGHT[,COUNT]
-// (EXSTYLE in hexadecimal). Each spec makes COUNT (default 1) shown popup
+// (EXSTYLE in hexadecimal). Each spec makes COUNT (default 1) shown grey popup
 // windows of that extended style and rectangle; the program then runs until
 // it is ended or its last window is closed. Options before the specs:
 // notify=HWND (decimal): each window, shown again after a hide, sends that
@@ -26,7 +26,6 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         if (shows == 2) SendMessageW(reinterpret_cast<HWND>(notifyWindow), WM_SETTINGCHANGE, 0, 0);
     }
     if (message == WM_APP) Sleep(static_cast<DWORD>(wParam));
-    if (message == WM_ERASEBKGND) return 1;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -38,6 +37,7 @@ int main(int argc, char** argv) {
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = ox::kHelperClass;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     if (!RegisterClassExW(&windowClass)) return 1;
 
     for (int i = 1; i < argc; ++i) {

@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <string>
 #include <thread>
 
+#include "app/shell.h"
+#include "app/tray.h"
 #include "support/filter_fixtures.h"
 #include "support/test_env.h"
 
@@ -42,18 +45,42 @@ struct BoxAnswerer {
     std::thread thread;  // last: starts once the fields exist
 };
 
+// The picture and tip the notification area last took for an icon: the
+// shell shows them in another process and has no call to read them back.
+struct TrayShown {
+    HICON icon = nullptr;
+    std::wstring tip;
+};
+inline TrayShown trayShown;
+inline BOOL WINAPI noteTray(DWORD message, PNOTIFYICONDATAW data);
+inline const auto realNotify = imports::redirect("shell32.dll", "Shell_NotifyIconW", &noteTray);
+inline BOOL WINAPI noteTray(DWORD message, PNOTIFYICONDATAW data) {
+    const BOOL taken = realNotify(message, data);
+    if (taken && (message == NIM_ADD || message == NIM_MODIFY)) {
+        if (data->uFlags & NIF_ICON) trayShown.icon = data->hIcon;
+        if (data->uFlags & NIF_TIP) trayShown.tip = data->szTip;
+    }
+    return taken;
+}
+
 // The global state, filter off, on a stand-in main window that runs
-// mainWindowProc; the tip counts as shown, so no box stops a test.
+// mainWindowProc and owns a tray icon with two stand-in pictures; the tip
+// counts as shown, so no box stops a test.
 class ShellFixture : public testing::Test {
 protected:
     void SetUp() override {
         testenv::clearSettingsKey();
         testenv::writeDword(kValueTipShown, 1);
         fx::freshAppState(main_.get());
+        idleIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        filteredIcon = LoadIconW(nullptr, IDI_WARNING);
+        addTrayIcon();
     }
     void TearDown() override {
         fx::resetFilterState(appState);
         takeMenuRequest();
+        deleteTrayIcon(main_.get());
+        trayShown = {};
     }
     void send(UINT message, WPARAM wParam = 0) { SendMessageW(main_.get(), message, wParam, 0); }
     // True when the code asked for the tray menu (and takes the request away).

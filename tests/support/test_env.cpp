@@ -1,7 +1,8 @@
 #include "support/test_env.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <sstream>
+#include <regex>
 
 #include "app/log.h"
 #include "settings/settings.h"
@@ -72,12 +73,14 @@ void setUp() {
     scratchPath = name;
     RegCreateKeyExW(HKEY_CURRENT_USER, scratchPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                     &scratchRoot, nullptr);
-    RegOverridePredefKey(HKEY_CURRENT_USER, scratchRoot);
+    redirectRegistry();
 
     appDataDir = temporaryDirectory(L"clearpane-appdata");
     SetEnvironmentVariableW(L"LOCALAPPDATA", appDataDir.c_str());
     initLogLocation();
 }
+
+void redirectRegistry() { RegOverridePredefKey(HKEY_CURRENT_USER, scratchRoot); }
 
 void tearDown() {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
@@ -103,26 +106,52 @@ std::optional<DWORD> readDword(const wchar_t* name, const wchar_t* key) {
     return value;
 }
 
-void writeDword(const wchar_t* name, DWORD value, const wchar_t* key) {
+std::map<std::wstring, RawValue> values(const wchar_t* key) {
+    std::map<std::wstring, RawValue> found;
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key ? key : kSettingsKeyPath, 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+        return found;
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameLength = 256, type = 0, size = 8192;
+        std::vector<BYTE> data(size);
+        if (RegEnumValueW(handle, i, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+        data.resize(size);
+        found[std::wstring(name, nameLength)] = {type, data};
+    }
+    RegCloseKey(handle);
+    return found;
+}
+
+bool keyExists(const wchar_t* key) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key ? key : kSettingsKeyPath, 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(handle);
+    return true;
+}
+
+void writeValue(const wchar_t* name, const RawValue& value, const wchar_t* key) {
     if (HKEY handle = openKey(key, KEY_WRITE)) {
-        RegSetValueExW(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegSetValueExW(handle, name, 0, value.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
         RegCloseKey(handle);
     }
+}
+
+void writeDword(const wchar_t* name, DWORD value, const wchar_t* key) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
+    writeValue(name, {REG_DWORD, {bytes, bytes + sizeof value}}, key);
 }
 
 void writeString(const wchar_t* name, const std::wstring& value, const wchar_t* key) {
-    if (HKEY handle = openKey(key, KEY_WRITE)) {
-        RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(handle);
-    }
+    const auto* bytes = reinterpret_cast<const BYTE*>(value.c_str());
+    writeValue(name, {REG_SZ, {bytes, bytes + (value.size() + 1) * sizeof(wchar_t)}}, key);
 }
 
 void writeBinary(const wchar_t* name, const std::vector<BYTE>& data, const wchar_t* key) {
-    if (HKEY handle = openKey(key, KEY_WRITE)) {
-        RegSetValueExW(handle, name, 0, REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
-        RegCloseKey(handle);
-    }
+    writeValue(name, {REG_BINARY, data}, key);
 }
 
 void deleteValue(const wchar_t* name, const wchar_t* key) {
@@ -132,10 +161,7 @@ void deleteValue(const wchar_t* name, const wchar_t* key) {
     }
 }
 
-bool valueExists(const wchar_t* name, const wchar_t* key) {
-    return RegGetValueW(HKEY_CURRENT_USER, key ? key : kSettingsKeyPath, name, RRF_RT_ANY, nullptr,
-                        nullptr, nullptr) == ERROR_SUCCESS;
-}
+bool valueExists(const wchar_t* name, const wchar_t* key) { return values(key).count(name) != 0; }
 
 std::wstring localAppData() { return appDataDir; }
 
@@ -155,16 +181,41 @@ std::string readFileBytes(const std::wstring& path) {
 
 void deleteLog() { DeleteFileW(logPath().c_str()); }
 
-std::vector<std::string> logMessages() {
-    std::string bytes = readFileBytes(logPath());
+LogLine parseLogLine(const std::string& line) {
+    static const std::regex format(R"(\[(\d{4})-(\d{2})-(\d{2}) (\d{2}):(\d{2}):(\d{2})\] ([^\r\n]*)\r\n)");
+    std::smatch match;
+    LogLine parsed;
+    if (!std::regex_match(line, match, format)) return parsed;
+    parsed.ok = true;
+    WORD* fields[] = {&parsed.stamp.wYear, &parsed.stamp.wMonth, &parsed.stamp.wDay,
+                      &parsed.stamp.wHour, &parsed.stamp.wMinute, &parsed.stamp.wSecond};
+    for (int i = 0; i < 6; ++i) *fields[i] = static_cast<WORD>(std::stoi(match[i + 1]));
+    parsed.message = match[7];
+    return parsed;
+}
+
+ULONGLONG ticks(const SYSTEMTIME& time) {
+    FILETIME file{};
+    if (!SystemTimeToFileTime(&time, &file)) return 0;
+    return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0, end = 0; start < text.size(); start = end) {
+        end = std::min(text.find("\r\n", start), text.size() - 2) + 2;
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+std::vector<std::string> logMessages(const std::wstring& path) {
+    std::string bytes = readFileBytes(path);
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
     std::vector<std::string> messages;
-    std::istringstream in(bytes);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        // "[YYYY-MM-DD HH:MM:SS] " is 22 characters.
-        messages.push_back(line.size() >= 22 ? line.substr(22) : line);
+    for (const std::string& text : splitLines(bytes)) {
+        const LogLine line = parseLogLine(text);
+        messages.push_back(line.ok ? line.message : text);
     }
     return messages;
 }

@@ -397,19 +397,7 @@ TEST(CapturePresent, StretchesTheBufferToTheClientAreaAndSkipsWithoutBuffer) {
 
 // ---- the one-window mirror follows its target ----------------------------
 
-class CaptureFollow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        testenv::clearSettingsKey();
-        registerFilterWindowClasses(GetModuleHandleW(nullptr));
-        state_.instance = GetModuleHandleW(nullptr);
-        state_.mainWindow = main_.get();
-    }
-    void TearDown() override { fx::resetFilterState(state_); }
-
-    fx::HiddenMainWindow main_{DefWindowProcW};
-    AppState state_;
-};
+using CaptureFollow = fx::FilterFixture;
 
 TEST_F(CaptureFollow, MirrorTakesEveryNewRectangleOfItsTarget) {
     PatternWindow target(fx::rect(300, 500, 500, 650), kScreenQuads, kPrintQuads);

@@ -18,6 +18,7 @@
 #include "app/log.h"
 #include "app/shell.h"
 #include "support/filter_fixtures.h"
+#include "support/overlay_fixtures.h"
 #include "support/platform.h"
 #include "support/test_env.h"
 #include "support/wait.h"
@@ -32,15 +33,7 @@ const std::string kFallbackLine = testenv::narrow(logtext::printWindowFallback);
 const RECT kRegion{200, 150, 600, 450};
 
 // Number of values in the settings key (0 when the key is absent).
-DWORD savedValueCount() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
-    DWORD values = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                     nullptr);
-    RegCloseKey(key);
-    return values;
-}
+size_t savedValueCount() { return testenv::values().size(); }
 
 std::optional<LONG> savedSigned(const wchar_t* name) {
     const auto value = testenv::readDword(name);
@@ -48,19 +41,8 @@ std::optional<LONG> savedSigned(const wchar_t* name) {
     return static_cast<LONG>(*value);
 }
 
-class ControllerFixture : public ::testing::Test {
+class ControllerFixture : public fx::FilterFixture {
 protected:
-    void SetUp() override {
-        if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
-        testenv::clearSettingsKey();
-        testenv::deleteLog();
-        fx::freshAppState(main_.get());
-    }
-    void TearDown() override {
-        fx::resetFilterState(appState);
-        EXPECT_TRUE(fx::windowsOfClass(kMirrorClass, GetCurrentProcessId(), false).empty());
-    }
-
     HWND mainWindow() const { return main_.get(); }
     size_t mirrorCount() const { return fx::windowsOfClass(kMirrorClass).size(); }
     size_t filterWindowCount() const {
@@ -75,8 +57,6 @@ protected:
     }
     // KillTimer tells whether the peek timer was still pending (and ends it).
     bool peekTimerWasPending() { return KillTimer(mainWindow(), kPeekTimerId) != FALSE; }
-
-    fx::HiddenMainWindow main_{mainWindowProc};
 };
 
 using ControllerOn = ControllerFixture;
@@ -291,8 +271,9 @@ TEST_F(ControllerPeek, OffDuringAPeekStaysOffWhenThePeekWouldHaveEnded) {
     turnOnWithRegion();
     startPeek(appState);
     setFilterActive(appState, false);
-    // Real time: 6 s covers the 5 s peek with a margin.
-    EXPECT_FALSE(waitUntil([] { return appState.filterActive || !appState.mirrorWindows.empty(); }, 6000));
+    MSG pending;
+    EXPECT_FALSE(peekTimerWasPending() || PeekMessageW(&pending, mainWindow(), WM_TIMER, WM_TIMER, PM_NOREMOVE))
+        << "nothing is left to end the peek";
     EXPECT_FALSE(appState.filterActive);
     EXPECT_EQ(mirrorCount(), 0u);
     EXPECT_EQ(testenv::readDword(kValueEnabled), 0u);
@@ -300,13 +281,13 @@ TEST_F(ControllerPeek, OffDuringAPeekStaysOffWhenThePeekWouldHaveEnded) {
 
 TEST_F(ControllerPeek, EndsFiveSecondsAfterTheLastPeek) {
     turnOnWithRegion();
-    const auto back = [this] { return mirrorCount() == 1u; };
+    fx::mainTimerPeriods.clear();
     startPeek(appState);
-    EXPECT_FALSE(waitUntil(back, 3000));
     startPeek(appState);
-    // The first peek's 5 s pass 2 s from here: the windows must stay down.
-    EXPECT_FALSE(waitUntil(back, 3500));
-    EXPECT_TRUE(waitUntil(back, 5000));
+    EXPECT_EQ(fx::mainTimerPeriods, (std::vector<UINT>{5000, 5000})) << "each peek sets its 5 s anew";
+    EXPECT_EQ(mirrorCount(), 0u);
+    SendMessageW(mainWindow(), WM_TIMER, kPeekTimerId, 0);
+    EXPECT_EQ(mirrorCount(), 1u);
     EXPECT_TRUE(appState.filterActive);
     EXPECT_EQ(appState.peekTimer, 0u);
 }
@@ -452,62 +433,17 @@ TEST_F(ControllerStart, OneWindowStyleWhileOnWithoutTargetKeepsTheFilterOnWithNo
     EXPECT_EQ(testenv::countLogMessage(kTargetGoneLine), 2u);
 }
 
-// A window of another process: PrintWindow draws nothing for it under Wine.
-class Notepad {
-public:
-    Notepad() {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        wchar_t command[] = L"notepad.exe";
-        if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
-            return;
-        }
-        waitUntil(
-            [this] {
-                const auto found = fx::windowsOfClass(L"Notepad", process_.dwProcessId);
-                if (!found.empty()) window_ = found[0];
-                return window_ != nullptr;
-            },
-            15000);
-    }
-    ~Notepad() {
-        if (!process_.hProcess) return;
-        TerminateProcess(process_.hProcess, 0);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
-    }
-    Notepad(const Notepad&) = delete;
-    Notepad& operator=(const Notepad&) = delete;
-    HWND window() const { return window_; }
-
-private:
-    PROCESS_INFORMATION process_{};
-    HWND window_ = nullptr;
-};
-
 TEST_F(ControllerStart, MirrorOfAnotherProgramsWindowShowsTheScreenPixelsThere) {
     if (!platform::underWine()) GTEST_SKIP() << "elsewhere PrintWindow of another process draws it";
-    Notepad notepad;
-    ASSERT_NE(notepad.window(), nullptr) << "notepad.exe did not open a window";
     const RECT place{300, 250, 800, 650};
-    SetWindowPos(notepad.window(), HWND_TOPMOST, place.left, place.top, 500, 400, SWP_SHOWWINDOW);
-    ASSERT_TRUE(waitUntil([&] { return fx::windowBox(notepad.window()) == fx::box(place); }, 5000));
-    // Notepad lays itself out again after the move: wait until its picture
-    // has stayed the same for a while.
-    std::vector<std::uint32_t> last;
-    int unchanged = 0;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            fx::ScreenGrab now = fx::grabScreen(place);
-            unchanged = now.pixels == last ? unchanged + 1 : 0;
-            last = std::move(now.pixels);
-            return unchanged >= 15 && fx::screenPixel(550, 450) != RGB(0, 0, 0);
-        },
-        8000));
+    ox::OverlayHelper helper({{WS_EX_TOPMOST, place}});
+    ASSERT_EQ(helper.windows().size(), 1u) << "the helper did not open its window";
+    const HWND other = helper.windows()[0];
+    ASSERT_TRUE(waitUntil([] { return fx::screenPixel(550, 450) == RGB(128, 128, 128); }))
+        << "the helper's window is painted grey";
 
     setFilterStyle(appState, FilterStyle::OneWindow);
-    setWindowTarget(appState, notepad.window(), L"Untitled - Notepad");
+    setWindowTarget(appState, other, L"overlay");
     setFilterActive(appState, true);
     ASSERT_EQ(appState.mirrorWindows.size(), 1u);
     EXPECT_EQ(fx::windowBox(appState.mirrorWindows[0]), fx::box(place));
@@ -519,7 +455,7 @@ TEST_F(ControllerStart, MirrorOfAnotherProgramsWindowShowsTheScreenPixelsThere) 
     ASSERT_EQ(context->bufferHeight, 400);
     const std::vector<std::uint32_t> frame(context->pixels, context->pixels + 500 * 400);
     // Under Wine PrintWindow of another process draws nothing, so what the
-    // mirror holds is the screen at notepad's place: once the mirror is
+    // mirror holds is the screen at the window's place: once the mirror is
     // gone again, the screen there shows the same picture.
     pauseFilterWindows(appState, true);
     size_t same = 0;
@@ -537,12 +473,15 @@ TEST_F(ControllerStart, MirrorOfAnotherProgramsWindowShowsTheScreenPixelsThere) 
     const HWND mirror = appState.mirrorWindows[0];
 
     // More frames: still one line, since the target never became usable.
-    pumpMessagesFor(300);
+    SendMessageW(mirror, WM_TIMER, kMirrorTimerId, 0);
+    SendMessageW(mirror, WM_TIMER, kMirrorTimerId, 0);
     EXPECT_EQ(testenv::countLogMessage(kFallbackLine), 2u) << "one for each of the two mirrors made";
 
     // The mirror follows the window on its next tick.
-    SetWindowPos(notepad.window(), nullptr, 200, 200, 450, 350, SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_TRUE(waitUntil([&] { return fx::windowBox(mirror) == (Box{200, 200, 650, 550}); }, 3000));
+    SetWindowPos(other, nullptr, 200, 200, 450, 350, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(waitUntil([&] { return fx::windowBox(other) == (Box{200, 200, 650, 550}); }));
+    SendMessageW(mirror, WM_TIMER, kMirrorTimerId, 0);
+    EXPECT_EQ(fx::windowBox(mirror), (Box{200, 200, 650, 550}));
 }
 
 // A window of a second thread of this process: printing it waits on that

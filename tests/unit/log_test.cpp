@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -43,57 +42,12 @@ std::wstring fromUtf16Bytes(const std::string& bytes) {
     return text;
 }
 
-ULONGLONG toTicks(const SYSTEMTIME& time) {
-    FILETIME file{};
-    if (!SystemTimeToFileTime(&time, &file)) return 0;
-    return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
-}
-
-// One written line: "[YYYY-MM-DD HH:MM:SS] message\r\n", UTF-8.
-struct ParsedLine {
-    bool ok = false;
-    SYSTEMTIME stamp{};
-    std::string message;
-};
-
-ParsedLine parseLine(const std::string& line) {
-    static const std::regex format(R"(\[(\d{4})-(\d{2})-(\d{2}) (\d{2}):(\d{2}):(\d{2})\] ([^\r\n]*)\r\n)");
-    std::smatch match;
-    ParsedLine parsed;
-    if (!std::regex_match(line, match, format)) return parsed;
-    parsed.ok = true;
-    parsed.stamp.wYear = static_cast<WORD>(std::stoi(match[1]));
-    parsed.stamp.wMonth = static_cast<WORD>(std::stoi(match[2]));
-    parsed.stamp.wDay = static_cast<WORD>(std::stoi(match[3]));
-    parsed.stamp.wHour = static_cast<WORD>(std::stoi(match[4]));
-    parsed.stamp.wMinute = static_cast<WORD>(std::stoi(match[5]));
-    parsed.stamp.wSecond = static_cast<WORD>(std::stoi(match[6]));
-    parsed.message = match[7];
-    return parsed;
-}
-
-// Splits after each CR LF; a trailing piece without one is kept as is.
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end + 2 - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
 // Messages of a log that must be a mark followed by well-formed lines only.
 std::vector<std::string> wellFormedMessages(const std::string& bytes) {
     std::vector<std::string> messages;
     EXPECT_EQ(bytes.substr(0, 3), kUtf8Mark);
-    for (const std::string& line : splitLines(bytes.substr(3))) {
-        const ParsedLine parsed = parseLine(line);
+    for (const std::string& line : testenv::splitLines(bytes.substr(3))) {
+        const testenv::LogLine parsed = testenv::parseLogLine(line);
         EXPECT_TRUE(parsed.ok) << "malformed line: " << line;
         messages.push_back(parsed.message);
     }
@@ -141,11 +95,11 @@ TEST_F(Log, NewFileIsMarkThenOneStampedLine) {
 
     const std::string bytes = log();
     ASSERT_EQ(bytes.substr(0, 3), kUtf8Mark);
-    const ParsedLine line = parseLine(bytes.substr(3));
+    const testenv::LogLine line = testenv::parseLogLine(bytes.substr(3));
     ASSERT_TRUE(line.ok) << bytes;
     EXPECT_EQ(line.message, "started");
-    EXPECT_LE(toTicks(before), toTicks(line.stamp)) << "the stamp is local time, taken during the call";
-    EXPECT_GE(toTicks(after), toTicks(line.stamp));
+    EXPECT_LE(testenv::ticks(before), testenv::ticks(line.stamp)) << "the stamp is local time, taken during the call";
+    EXPECT_GE(testenv::ticks(after), testenv::ticks(line.stamp));
 }
 
 TEST_F(Log, LaterLinesAreAppendedWithoutASecondMark) {
@@ -191,14 +145,14 @@ TEST_F(Log, AppendsInTheEncodingOfTheExistingFile) {
             EXPECT_TRUE(added.empty()) << added;
             break;
         case Expect::Utf8: {
-            const ParsedLine line = parseLine(added);
+            const testenv::LogLine line = testenv::parseLogLine(added);
             EXPECT_TRUE(line.ok) << added;
             EXPECT_EQ(line.message, kNonAsciiUtf8);
             break;
         }
         case Expect::Utf16: {
             ASSERT_EQ(added.size() % 2, 0u);
-            const ParsedLine line = parseLine(testenv::narrow(fromUtf16Bytes(added)));
+            const testenv::LogLine line = testenv::parseLogLine(testenv::narrow(fromUtf16Bytes(added)));
             EXPECT_TRUE(line.ok) << testenv::narrow(fromUtf16Bytes(added));
             EXPECT_EQ(line.message, kNonAsciiUtf8);
             break;

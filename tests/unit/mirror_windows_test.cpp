@@ -21,22 +21,8 @@ namespace {
 
 const std::string kAffinityLine = testenv::narrow(logtext::affinityFailed);
 
-class MirrorWindows : public ::testing::Test {
+class MirrorWindows : public fx::FilterFixture {
 protected:
-    void SetUp() override {
-        if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
-        testenv::clearSettingsKey();
-        testenv::deleteLog();
-        registerFilterWindowClasses(GetModuleHandleW(nullptr));
-        state_.instance = GetModuleHandleW(nullptr);
-        state_.mainWindow = main_.get();
-    }
-    void TearDown() override {
-        fx::resetFilterState(state_);
-        EXPECT_TRUE(fx::windowsOfClass(kMirrorClass, GetCurrentProcessId(), false).empty());
-        EXPECT_TRUE(fx::windowsOfClass(kCoverClass, GetCurrentProcessId(), false).empty());
-    }
-
     void turnOn(FilterStyle style, const RECT& region) {
         setFilterStyle(state_, style);
         setRegion(state_, region);
@@ -45,9 +31,6 @@ protected:
     }
 
     std::vector<Box> mirrorBoxes() const { return fx::sortedBoxes(fx::windowsOfClass(kMirrorClass)); }
-
-    fx::HiddenMainWindow main_{DefWindowProcW};
-    AppState state_;
 };
 
 std::wstring textOf(HWND window) {

@@ -32,39 +32,26 @@ constexpr std::uint64_t kHigh = 0x80000000'0000ABCDull;
 
 HWND handle(std::uint64_t value) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value)); }
 
-void storeRecord(const ox::StoredValue& value) {
-    RegistryKey key;
-    key.openForWrite(kSettingsKeyPath);
-    RegSetValueExW(key.get(), kValueHiddenOverlays, 0, value.first, value.second.data(),
-                   static_cast<DWORD>(value.second.size()));
-}
+void storeRecord(const ox::StoredValue& value) { testenv::writeValue(kValueHiddenOverlays, {value.first, value.second}); }
 
-class Overlays : public ::testing::Test {
+class Overlays : public fx::FilterFixture {
 protected:
-    void SetUp() override {
-        if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
-        testenv::clearSettingsKey();
-        testenv::deleteLog();
-        fx::freshAppState(main_.get());
-    }
-    void TearDown() override { fx::resetFilterState(appState); }
     void turnOnHidingOverlays() {
         setHideOverlays(appState, true);
         setRegion(appState, fx::rect(200, 150, 600, 450));
         setFilterActive(appState, true);
     }
-
-    fx::HiddenMainWindow main_{mainWindowProc};
 };
 
 TEST_F(Overlays, RecordKeepsEachHandleOnceInOrderAndNeverStoresAnEmptyValue) {
     addToHiddenOverlayRecord(handle(0x1234));
     addToHiddenOverlayRecord(handle(kHigh));
     EXPECT_TRUE(addToHiddenOverlayRecord(handle(0x1234)));
-    EXPECT_EQ(storedRecord(), recordOf({0x1234, kHigh}));
+    const ox::StoredValue both{REG_BINARY, {0x34, 0x12, 0, 0, 0, 0, 0, 0, 0xCD, 0xAB, 0, 0, 0, 0, 0, 0x80}};
+    EXPECT_EQ(storedRecord(), both) << "8 little-endian bytes a handle";
     EXPECT_EQ(readHiddenOverlayRecord(), (std::vector<HWND>{handle(0x1234), handle(kHigh)}));
     removeFromHiddenOverlayRecord(handle(0x99));
-    EXPECT_EQ(storedRecord(), recordOf({0x1234, kHigh}));
+    EXPECT_EQ(storedRecord(), both);
     removeFromHiddenOverlayRecord(handle(0x1234));
     removeFromHiddenOverlayRecord(handle(kHigh));
     EXPECT_EQ(storedRecord(), std::nullopt);
@@ -135,10 +122,11 @@ TEST_F(Overlays, ClassificationRulesInOrder) {
         test.change(facts);
         EXPECT_EQ(isOverlayWindow(facts, kOwn), test.qualifies) << test.what;
     }
-    for (std::wstring_view name : kExcludedOverlayClasses) {
+    for (const wchar_t* name : {L"Progman", L"WorkerW", L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd", L"SysShadow",
+                                L"DV2ControlHost"}) {
         WindowFacts facts = overlay;
         facts.className = name;
-        EXPECT_FALSE(isOverlayWindow(facts, kOwn)) << testenv::narrow(std::wstring(name));
+        EXPECT_FALSE(isOverlayWindow(facts, kOwn)) << testenv::narrow(name);
     }
 }
 
@@ -232,15 +220,13 @@ TEST_F(Overlays, AProgramThatStopsAnsweringHoldsUpNothing) {
 TEST_F(Overlays, AWindowThatCannotBeRecordedIsNotHidden) {
     ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}});
     // HKEY_CURRENT_USER becomes a deleted key, where nothing can be written.
-    HKEY current = nullptr, doomed = nullptr;
-    RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_ALL_ACCESS, &current);
-    RegCreateKeyExW(current, L"Doomed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &doomed, nullptr);
-    RegDeleteKeyW(current, L"Doomed");
+    HKEY doomed = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Doomed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &doomed, nullptr);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Doomed");
     RegOverridePredefKey(HKEY_CURRENT_USER, doomed);
     hideOverlayWindows(appState);
-    RegOverridePredefKey(HKEY_CURRENT_USER, current);
+    testenv::redirectRegistry();
     RegCloseKey(doomed);
-    RegCloseKey(current);
 
     EXPECT_TRUE(IsWindowVisible(helper.windows().at(0)));
     EXPECT_TRUE(appState.hiddenOverlays.empty());

@@ -261,7 +261,7 @@ TEST_F(SelectArea, MovesLeaveThePixelsOfAFullRepaint) {
 
 // ---- GDI objects ---------------------------------------------------------
 
-TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
+TEST_F(SelectArea, SelectionsOfEveryEndingLeaveNoGdiObjectsBehind) {
     setRegion(appState, kOldRegion);
     // One selection first, so that what the system keeps for good (the
     // class, cached fonts, the window's surface) is in place before counting.
@@ -271,15 +271,15 @@ TEST_F(SelectArea, TenSelectionsLeaveNoGdiObjectsBehind) {
     const DWORD before = liveGdiObjects().value;
     const Ending endings[] = {Ending::Accept, Ending::Esc, Ending::RightButton, Ending::TooSmall, Ending::Close};
     std::vector<HGDIOBJ> made;
-    for (int i = 0; i < 10; ++i) {
+    for (const Ending ending : endings) {
         overlay = startSelection();
         auto* record = reinterpret_cast<SelectionOverlay*>(GetWindowLongPtrW(overlay, GWLP_USERDATA));
         ASSERT_NE(record, nullptr);
         made.insert(made.end(), {record->bright.dc(), record->dimmed.dc(), record->bright.bitmap(), record->dimmed.bitmap()});
         drag(overlay, {300, 300}, {500, 500}, false);
         UpdateWindow(overlay);  // one paint with selection, outline, label and banner
-        end(overlay, endings[i % 5]);
-        pumpMessagesFor(20);
+        end(overlay, ending);
+        waitUntil([] { return overlayWindow() == nullptr; });
     }
     setFilterActive(appState, false);
     for (HGDIOBJ object : made) EXPECT_EQ(GetObjectType(object), 0u) << "an overlay's DC or bitmap survives";

@@ -22,39 +22,17 @@ constexpr DWORD kMissingLeft = 0x7FFFFFFF;
 
 DWORD bits(LONG value) { return static_cast<DWORD>(value); }
 
-void writeQword(const wchar_t* name, std::uint64_t value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(key, name, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
+template <typename Number>
+void writeTyped(const wchar_t* name, DWORD type, Number value) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
+    testenv::writeValue(name, {type, {bytes, bytes + sizeof value}});
 }
-
-void writeTyped(const wchar_t* name, DWORD type, DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
+void writeQword(const wchar_t* name, std::uint64_t value) { writeTyped(name, REG_QWORD, value); }
 
 // Type of a stored value, or nullopt when it is absent.
 std::optional<DWORD> valueType(const wchar_t* name) {
-    DWORD type = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_ANY, &type, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return type;
-}
-
-bool keyExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    const auto stored = testenv::values();
+    return stored.count(name) ? std::optional(stored.at(name).type) : std::nullopt;
 }
 
 void writeRegion(LONG left, LONG top, LONG right, LONG bottom, DWORD hasRegion) {
@@ -464,7 +442,7 @@ TEST_F(SettingsInitFilterEngine, NoKeyGivesDefaultsAndCreatesNothing) {
     EXPECT_FALSE(state.hideOverlays);
     EXPECT_FALSE(state.hasRegion);
     EXPECT_TRUE(sameRect(state.region, RECT{0, 0, 0, 0}));
-    EXPECT_FALSE(keyExists());
+    EXPECT_FALSE(testenv::keyExists());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "app/texts.h"
 #include "app/tray.h"
 #include "picker/picker.h"
+#include "select/select.h"
 #include "support/shell_fixtures.h"
 
 namespace {
@@ -169,6 +170,46 @@ TEST_F(Shell, CommandsAndHotKeysReachTheirActions) {
     send(WM_ENDSESSION, TRUE);
     EXPECT_EQ(appState.peekTimer, 0u);
     EXPECT_FALSE(KillTimer(main_.get(), kPeekTimerId)) << "the peek's timer is killed, not only forgotten";
+}
+
+TEST_F(Shell, EveryCommandAndHotKeyThatTurnsTheFilterLeavesTheTrayIconShowingIt) {
+    fx::PatternWindow target(fx::rect(300, 300, 500, 450), fx::solid(RGB(9, 9, 9)), fx::solid(RGB(9, 9, 9)));
+    windowTargets = {{target.get(), L"pattern"}};
+    const struct {
+        const char* what;
+        bool before;
+        UINT message;
+        WPARAM id;
+        bool after;
+    } rows[] = {
+        {"Hide Annotations on", false, WM_COMMAND, kCommandHideAnnotations, true},
+        {"Hide Annotations off", true, WM_COMMAND, kCommandHideAnnotations, false},
+        {"hot key D on", false, WM_HOTKEY, kHotKeyHideAnnotations, true},
+        {"hot key D off", true, WM_HOTKEY, kHotKeyHideAnnotations, false},
+        {"Whole Screen", false, WM_COMMAND, kCommandWholeScreen, true},
+        {"hot key F", false, WM_HOTKEY, kHotKeyWholeScreen, true},
+        {"a window to mirror", false, WM_COMMAND, kCommandFirstWindow, true},
+        {"Select Area, then a drag", false, WM_COMMAND, kCommandSelectArea, true},
+        {"hot key A, then a drag", false, WM_HOTKEY, kHotKeySelectArea, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        setFilterStyle(appState, FilterStyle::ScreenArea);
+        setRegion(appState, RECT{200, 150, 600, 450});
+        setFilterActive(appState, row.before);
+        updateTrayIcon();
+        send(row.message, row.id);
+        for (HWND overlay : fx::windowsOfClass(kSelectClass)) {  // client (0, 0) is the screen's (-1280, 0)
+            SendMessageW(overlay, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1400, 300));
+            SendMessageW(overlay, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1800, 600));
+            SendMessageW(overlay, WM_LBUTTONUP, 0, MAKELPARAM(1800, 600));
+        }
+        takeMenuRequest();
+        EXPECT_EQ(appState.filterActive, row.after);
+        EXPECT_EQ(shellfx::trayShown.icon, row.after ? filteredIcon : idleIcon);
+        EXPECT_EQ(shellfx::trayShown.tip, row.after ? text::statusFiltered : text::statusIdle);
+    }
+    windowTargets.clear();
 }
 
 TEST_F(Shell, WhatArrivesWhileTheMenuIsOpenLeavesTheWindowsAsTheStateSays) {
