@@ -20,6 +20,7 @@
 
 #include "e2e/e2e_support.h"
 #include "res/resource_ids.h"
+#include "settings/gdi.h"
 
 namespace {
 
@@ -101,34 +102,19 @@ struct Rgb {
 // Draws the icon over a plain background and reads the pixels back, so
 // transparency shows as the background coming through.
 std::vector<Rgb> renderIcon(HICON icon, COLORREF background, int size) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    MemoryCanvas canvas;
     std::vector<Rgb> pixels;
-    if (memory && bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
+    if (canvas.makePixels(size, size)) {
         RECT all = {0, 0, size, size};
         HBRUSH brush = CreateSolidBrush(background);
-        FillRect(memory, &all, brush);
+        FillRect(canvas.dc(), &all, brush);
         DeleteObject(brush);
-        DrawIconEx(memory, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+        DrawIconEx(canvas.dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
         GdiFlush();
-        const auto* p = static_cast<const BYTE*>(bits);
+        const auto* p = reinterpret_cast<const BYTE*>(canvas.pixels());
         for (int i = 0; i < size * size; ++i)
             pixels.push_back({p[4 * i + 2], p[4 * i + 1], p[4 * i]});
-        SelectObject(memory, old);
     }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
     return pixels;
 }
 

@@ -18,6 +18,7 @@
 #include "filter/capture.h"
 #include "filter/controller.h"
 #include "filter/mirror_windows.h"
+#include "settings/gdi.h"
 #include "settings/settings.h"
 #include "support/imports.h"
 #include "support/overlay_fixtures.h"
@@ -80,24 +81,12 @@ inline ScreenGrab grabScreen(const RECT& area, HWND window = nullptr) {  // or a
     grab.width = area.right - area.left;
     grab.height = area.bottom - area.top;
     HDC screen = GetDC(window);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = grab.width;
-    info.bmiHeader.biHeight = -grab.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, grab.width, grab.height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
-    GdiFlush();
-    const auto* first = static_cast<const std::uint32_t*>(bits);
-    grab.pixels.assign(first, first + static_cast<size_t>(grab.width) * grab.height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    MemoryCanvas canvas;
+    if (canvas.makePixels(grab.width, grab.height)) {
+        BitBlt(canvas.dc(), 0, 0, grab.width, grab.height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
+        GdiFlush();
+        grab.pixels.assign(canvas.pixels(), canvas.pixels() + static_cast<size_t>(grab.width) * grab.height);
+    }
     ReleaseDC(window, screen);
     return grab;
 }
