@@ -102,21 +102,11 @@ void ensureBackBuffer(MirrorContext& context, int width, int height) {
     if (width == context.bufferWidth && height == context.bufferHeight && context.memoryDC) return;
     releaseBackBuffer(context);
 
-    void* bits = nullptr;
-    {
-        ScreenDC screen;
-        context.memoryDC = CreateCompatibleDC(screen.get());
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // top-down rows
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        context.dibSection = CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    }
-    if (context.memoryDC && context.dibSection && bits) {
-        context.pixels = static_cast<std::uint32_t*>(bits);
+    context.memoryDC = CreateCompatibleDC(ScreenDC().get());
+    std::uint32_t* pixels = nullptr;
+    context.dibSection = createPixelBitmap(width, height, pixels);
+    if (context.memoryDC && context.dibSection) {
+        context.pixels = pixels;
         context.previousBitmap = SelectObject(context.memoryDC, context.dibSection);
         context.bufferWidth = width;
         context.bufferHeight = height;

@@ -16,21 +16,9 @@ bool MemoryCanvas::make(HDC like, int width, int height) {
 
 bool MemoryCanvas::makePixels(int width, int height) {
     release();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    const ScreenDC screen;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!select(CreateCompatibleDC(screen.get()), bits ? bitmap : nullptr)) {
-        if (bitmap && !bits) DeleteObject(bitmap);
-        return false;
-    }
-    pixels_ = static_cast<std::uint32_t*>(bits);
+    std::uint32_t* pixels = nullptr;
+    if (!select(CreateCompatibleDC(ScreenDC().get()), createPixelBitmap(width, height, pixels))) return false;
+    pixels_ = pixels;
     return true;
 }
 
@@ -42,6 +30,24 @@ void MemoryCanvas::release() {
     bitmap_ = nullptr;
     if (dc_) DeleteDC(dc_);
     dc_ = nullptr;
+}
+
+HBITMAP createPixelBitmap(int width, int height, std::uint32_t*& pixels) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(ScreenDC().get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && !bits) {
+        DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    pixels = bitmap ? static_cast<std::uint32_t*>(bits) : nullptr;
+    return bitmap;
 }
 
 void drawFrame(HDC dc, const RECT& rect, COLORREF colour, int width) {

@@ -82,5 +82,9 @@ private:
     std::uint32_t* pixels_ = nullptr;
 };
 
+// A 32-bit top-down DIB section compatible with the screen, and its bits
+// (blue, green, red and an unused byte a pixel); null when it cannot be made.
+HBITMAP createPixelBitmap(int width, int height, std::uint32_t*& pixels);
+
 // The outline of a rectangle: a solid pen of this width, nothing filled.
 void drawFrame(HDC dc, const RECT& rect, COLORREF colour, int width);
