@@ -4,8 +4,7 @@
 # without them a prefix beside this build is cloned on first use.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$here/../scripts/wine-env.sh"
 if [ -z "${CLEARPANE_WINEPREFIX:-}" ]; then
   build="${CLEARPANE_BUILD_DIR:-$PWD}"
   export CLEARPANE_WINEPREFIX="$build/wine/adhoc"

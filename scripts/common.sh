@@ -1,8 +1,7 @@
 # Shared by the scripts: the Wine settings, build, Xvfb, Wine prefix and server.
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/mingw"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$root/scripts/wine-env.sh"
 
 # build_preset NAME: configure and build one CMake preset into build/NAME.
 build_preset() {
