@@ -33,6 +33,8 @@ enum : UINT {
     kTrayCallbackMessage = WM_APP + 1,
     kShowTrayMenuMessage = WM_APP + 2,
     // WM_APP + 3 is the filter's own, kFilterSyncMessage (filter/controller.h).
+    // A box is due; wParam says which (BoxKind, app/arrivals.h).
+    kShowBoxMessage = WM_APP + 4,
 };
 
 inline constexpr UINT kTrayIconId = 1;

@@ -1,5 +1,10 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "app/arrivals.h"
 #include "app/ids.h"
 #include "app/launch.h"
 #include "app/shell.h"
@@ -9,12 +14,24 @@
 #include "picker/picker.h"
 #include "select/select.h"
 #include "settings/settings.h"
+#include "settings/window_helpers.h"
 
 namespace {
 
-// Sent by the shell to every top-level window when the notification area is
-// made anew (for example after the shell restarted): our icon is gone then.
-const UINT taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+// A message that waits until the menu, box or selection it arrived in has ended.
+struct KeptMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool operator==(const KeptMessage&) const = default;
+};
+std::vector<KeptMessage> keptMessages;
+
+void keep(UINT message, WPARAM wParam, LPARAM lParam) {
+    const KeptMessage kept{message, wParam, lParam};
+    // A held hot key repeats: once is enough.
+    if (std::find(keptMessages.begin(), keptMessages.end(), kept) == keptMessages.end()) keptMessages.push_back(kept);
+}
 
 void requestTrayMenu() { PostMessageW(appState.mainWindow, kShowTrayMenuMessage, 0, 0); }
 
@@ -26,90 +43,137 @@ void chooseWindowTarget(size_t index) {
     setFilterActive(appState, true);
 }
 
-// The outcome arrives outside the main window's commands, which refresh the
-// icon: without this it would show the state from before the selection ended.
-void selectArea() { startRegionSelection(updateTrayIcon); }
+void chooseMode(UINT command) {
+    if (command != kCommandModeOneWindow) {
+        setFilterStyle(appState, command == kCommandModeSolidCover ? FilterStyle::SolidCover : FilterStyle::ScreenArea);
+        return;
+    }
+    setFilterStyle(appState, FilterStyle::OneWindow);
+    // Without a window to mirror, reopen the menu so the user can pick one.
+    if (targetUsable(appState)) {
+        setFilterActive(appState, true);
+    } else {
+        requestTrayMenu();
+    }
+}
 
-void runCommand(UINT id) {
-    switch (id) {
-    case kCommandHideAnnotations:
-        hideAnnotations();
-        break;
-    case kCommandPeek:
-        startPeek(appState);
-        break;
-    case kCommandWholeScreen:
-        useWholeScreen(appState);
-        break;
-    case kCommandSelectArea:
-        selectArea();
-        break;
-    case kCommandModeScreenArea:
-        setFilterStyle(appState, FilterStyle::ScreenArea);
-        break;
-    case kCommandModeOneWindow:
-        setFilterStyle(appState, FilterStyle::OneWindow);
-        // Without a window to mirror, reopen the menu so the user can pick one.
-        if (targetUsable(appState)) {
-            setFilterActive(appState, true);
-        } else {
-            requestTrayMenu();
-        }
-        break;
-    case kCommandModeSolidCover:
-        setFilterStyle(appState, FilterStyle::SolidCover);
-        break;
-    case kCommandOutline:
-        setOutline(appState, !appState.outline);
-        break;
-    case kCommandHideOverlays:
-        setHideOverlays(appState, !appState.hideOverlays);
-        break;
-    case kCommandLaunchAtLogin:
-        // Read again now: the value may have changed since the menu was built.
-        setLaunchAtLogin(!isLaunchAtLoginEnabled());
-        break;
-    case kCommandAbout:
+// The open box: the only dialog this thread makes is a message box.
+void closeOpenBox() {
+    if (HWND box = threadWindowOfClass(L"#32770")) PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+void showBox(WPARAM kind) {
+    appState.boxOpen = true;
+    if (kind == kBoxTip) {
+        showWholeScreenTip();
+    } else {
         MessageBoxW(nullptr, text::aboutBody, text::aboutCaption, MB_ICONINFORMATION);
-        break;
-    case kCommandQuit:
-        DestroyWindow(appState.mainWindow);
-        break;
-    default:
-        if (id >= kCommandFirstWindow) chooseWindowTarget(id - kCommandFirstWindow);
-        break;
     }
+    appState.boxOpen = false;
+    situationEnded();
 }
 
-void runHotKey(WPARAM id) {
-    switch (id) {
-    case kHotKeyHideAnnotations:
-        hideAnnotations();
-        updateTrayIcon();
-        break;
-    case kHotKeyPeek:
-        startPeek(appState);
-        break;
-    case kHotKeySelectArea:
-        selectArea();
-        break;
-    case kHotKeyWholeScreen:
-        useWholeScreen(appState);
-        updateTrayIcon();
-        break;
-    case kHotKeyMenu:
-        showTrayMenu();
-        break;
-    default:
-        break;
-    }
+void endProgram() {
+    beginEnding();
+    // Every loop returns on it (the menu and the box are ending already),
+    // and the main window then goes the usual way.
+    PostQuitMessage(0);
 }
 
-bool opensTrayMenu(LPARAM mouseMessage) {
-    return mouseMessage == WM_RBUTTONUP || mouseMessage == WM_CONTEXTMENU || mouseMessage == WM_LBUTTONUP;
+void endRun() {
+    beginEnding();
+    unregisterHotKeys(appState.mainWindow);
+    deleteTrayIcon(appState.mainWindow);
+    PostQuitMessage(0);
+}
+
+void selectArea() {
+    startRegionSelection([] {
+        situationEnded();
+        trayFollowsState();
+    });
+}
+
+LRESULT run(Arrival arrival, UINT message, WPARAM wParam) {
+    switch (arrival) {
+    case Arrival::HideAnnotations: hideAnnotations(); break;
+    case Arrival::Peek: startPeek(appState); break;
+    case Arrival::WholeScreen: useWholeScreen(appState); break;
+    case Arrival::SelectArea: selectArea(); break;
+    case Arrival::ChooseMode: chooseMode(LOWORD(wParam)); break;
+    case Arrival::Outline: setOutline(appState, !appState.outline); break;
+    case Arrival::HideOverlays: setHideOverlays(appState, !appState.hideOverlays); break;
+    // Read again now: the value may have changed since the menu was built.
+    case Arrival::LaunchAtLogin: setLaunchAtLogin(!isLaunchAtLoginEnabled()); break;
+    case Arrival::ChooseWindow: chooseWindowTarget(LOWORD(wParam) - kCommandFirstWindow); break;
+    case Arrival::Box: showBox(message == kShowBoxMessage ? wParam : kBoxAbout); break;
+    case Arrival::ShowMenu: showTrayMenu(); break;
+    case Arrival::Quit: endProgram(); break;
+    case Arrival::PeekTimer:
+        KillTimer(appState.mainWindow, kPeekTimerId);
+        setFilterActive(appState, true);
+        break;
+    case Arrival::DisplayChange:
+    case Arrival::SettingChange: restartFilter(appState); break;
+    case Arrival::TaskbarCreated: addTrayIcon(); break;
+    case Arrival::QueryEndSession: return TRUE;
+    case Arrival::SessionEnd: beginEnding(); break;
+    case Arrival::Destroy: endRun(); break;
+    case Arrival::FilterSync: runPostedFilterSync(appState); break;
+    case Arrival::OtherTimer:
+    case Arrival::Nothing: break;
+    }
+    return 0;
+}
+
+LRESULT arrive(UINT message, WPARAM wParam, LPARAM lParam, Arrival arrival) {
+    const Situation situation = currentSituation(appState);
+    LRESULT result = 0;
+    switch (decide(situation, arrival)) {
+    case Action::RunNow:
+        result = run(arrival, message, wParam);
+        break;
+    case Action::RunLater:
+        keep(message, wParam, lParam);
+        return 0;
+    case Action::EndSituationFirst:
+        if (situation != Situation::Selection) {
+            // Their loops return later: it runs once they have.
+            if (appState.menuOpen) EndMenu();
+            if (appState.boxOpen) closeOpenBox();
+            keep(message, wParam, lParam);
+            return 0;
+        }
+        cancelRegionSelection();
+        result = run(arrival, message, wParam);
+        break;
+    case Action::Ignore: return 0;
+    }
+    trayFollowsState();
+    return result;
 }
 
 }  // namespace
+
+void situationEnded() {
+    for (const KeptMessage& kept : std::exchange(keptMessages, {})) {
+        PostMessageW(appState.mainWindow, kept.message, kept.wParam, kept.lParam);
+    }
+}
+
+void beginEnding() {
+    if (appState.ending) return;
+    appState.ending = true;
+    // Cancelled, the selection leaves stored what was stored before it.
+    cancelRegionSelection();
+    if (appState.menuOpen) EndMenu();
+    if (appState.boxOpen) closeOpenBox();
+    shutdownFilter(appState);
+}
+
+void trayFollowsState() {
+    if (!appState.ending) updateTrayIcon();
+}
 
 void hideAnnotations() {
     if (appState.style == FilterStyle::OneWindow && !targetUsable(appState)) {
@@ -118,53 +182,15 @@ void hideAnnotations() {
         return;
     }
     toggleFilter(appState);
-    if (appState.filterActive && appState.style == FilterStyle::ScreenArea) showWholeScreenTip();
+    // Posted: the icon shows the new state before the box, and a box due
+    // inside the menu or a selection waits for it like any other.
+    if (appState.filterActive && appState.style == FilterStyle::ScreenArea) {
+        PostMessageW(appState.mainWindow, kShowBoxMessage, kBoxTip, 0);
+    }
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_DESTROY:
-        shutdownFilter(appState);
-        unregisterHotKeys(window);
-        deleteTrayIcon(window);
-        PostQuitMessage(0);
-        return 0;
-    case WM_ENDSESSION:
-        // A session end that was cancelled leaves everything as it was.
-        if (wParam) shutdownFilter(appState);
-        return 0;
-    case WM_SETTINGCHANGE:
-    case WM_DISPLAYCHANGE:
-        restartFilter(appState);
-        return 0;
-    case WM_COMMAND:
-        runCommand(LOWORD(wParam));
-        updateTrayIcon();
-        return 0;
-    case WM_TIMER:
-        // The only timer here is the peek's: when it fires the filter comes back.
-        KillTimer(window, kPeekTimerId);
-        setFilterActive(appState, true);
-        updateTrayIcon();
-        return 0;
-    case WM_HOTKEY:
-        runHotKey(wParam);
-        return 0;
-    case kTrayCallbackMessage:
-        if (opensTrayMenu(lParam)) showTrayMenu();
-        return 0;
-    case kShowTrayMenuMessage:
-        showTrayMenu();
-        return 0;
-    case kFilterSyncMessage:
-        runPostedFilterSync(appState);
-        return 0;
-    default:
-        if (message == taskbarCreatedMessage && taskbarCreatedMessage != 0) {
-            addTrayIcon();
-            updateTrayIcon();
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
+    const std::optional<Arrival> arrival = arrivalOf(message, wParam, lParam, appState.peekTimer != 0);
+    if (!arrival) return DefWindowProcW(window, message, wParam, lParam);
+    return arrive(message, wParam, lParam, *arrival);
 }

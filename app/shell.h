@@ -22,6 +22,13 @@ int runClearpane(HINSTANCE instance);
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Command 1 and hot key 1: toggles the filter, or asks for a window to mirror.
 void hideAnnotations();
+// The tray icon and its tip show the state: after every arrival handled, and at start-up.
+void trayFollowsState();
+// A menu, box or selection has ended: what waited for it arrives again.
+void situationEnded();
+// From here on nothing goes up again: the selection is cancelled, the menu
+// and the box close, the filter comes down and hidden overlays come back.
+void beginEnding();
 
 void registerHotKeys(HWND window);
 void unregisterHotKeys(HWND window);

@@ -79,7 +79,7 @@ int runClearpane(HINSTANCE instance) {
     logLine(logtext::started);
     registerHotKeys(mainWindow);
     applySavedEnabled(appState);
-    updateTrayIcon();
+    trayFollowsState();
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -87,7 +87,10 @@ int runClearpane(HINSTANCE instance) {
         DispatchMessageW(&msg);
     }
 
-    shutdownFilter(appState);
+    // However the loop ended (a WM_QUIT from outside too), the ending runs
+    // whole: the main window still there goes the usual way.
+    beginEnding();
+    if (IsWindow(mainWindow)) DestroyWindow(mainWindow);
     destroyTrayIcons();
     if (instanceMutex) {
         ReleaseMutex(instanceMutex);

@@ -145,8 +145,6 @@ std::vector<TrayMenuItem> modeMenuItems(FilterStyle style) {
 }
 
 void showTrayMenu() {
-    // Asked again while it is open (the menu's hot key repeats): that menu answers.
-    if (appState.windowsPaused) return;
     pauseFilterWindows(appState, true);
     HMENU menu = CreatePopupMenu();
     appendItems(menu, trayMenuItems(appState, isLaunchAtLoginEnabled()));
@@ -158,4 +156,5 @@ void showTrayMenu() {
     PostMessageW(appState.mainWindow, WM_NULL, 0, 0);
     DestroyMenu(menu);
     pauseFilterWindows(appState, false);
+    situationEnded();
 }

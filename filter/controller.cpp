@@ -16,9 +16,10 @@ bool regionOnSomeMonitor(const AppState& state) {
     return probe.found;
 }
 
-// Up only while the filter is on, the tray menu is closed and no peek runs.
+// Up only while the filter is on, no menu or selection is open, no peek
+// runs and the program is not ending.
 bool windowsWanted(const AppState& state) {
-    return state.filterActive && !state.windowsPaused && state.peekTimer == 0;
+    return state.filterActive && !state.menuOpen && !state.selectionOpen && state.peekTimer == 0 && !state.ending;
 }
 
 // Puts up exactly the windows the state asks for, never a second set. Asked
@@ -127,7 +128,7 @@ void restartFilter(AppState& state) {
 }
 
 void pauseFilterWindows(AppState& state, bool pause) {
-    state.windowsPaused = pause;
+    state.menuOpen = pause;
     if (pause) cancelPeek(state);
     syncFilterWindows(state);
 }

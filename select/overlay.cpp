@@ -98,11 +98,11 @@ void releaseSelectionBitmaps(SelectionOverlay& overlay) {
     overlay.dimmed.release();
 }
 
-void openSelectionOverlay(HINSTANCE instance, RegionSelectionCallback callback) {
-    openSelectionOverlayOver(instance, virtualScreenRect(), std::move(callback));
+bool openSelectionOverlay(HINSTANCE instance, RegionSelectionCallback callback) {
+    return openSelectionOverlayOver(instance, virtualScreenRect(), std::move(callback));
 }
 
-void openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelectionCallback callback) {
+bool openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelectionCallback callback) {
     registerSelectClassOnce(instance);
     auto* overlay = new SelectionOverlay{};
     overlay->callback = std::move(callback);
@@ -120,7 +120,7 @@ void openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelect
     if (!overlay->window) {
         releaseSelectionBitmaps(*overlay);
         delete overlay;  // the callback goes with it, never invoked
-        return;
+        return false;
     }
     SetWindowLongPtrW(overlay->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(overlay));
     ShowWindow(overlay->window, SW_SHOW);
@@ -128,9 +128,12 @@ void openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelect
     SetFocus(overlay->window);
     // Releases outside the overlay still end the drag.
     SetCapture(overlay->window);
+    return true;
 }
 
-bool selectionOverlayOpen() { return FindWindowW(kSelectClass, kSelectTitle) != nullptr; }
+void cancelRegionSelection() {
+    if (HWND window = threadWindowOfClass(kSelectClass)) finishRegionSelection(overlayOf(window), false, RECT{0, 0, 0, 0});
+}
 
 void finishRegionSelection(SelectionOverlay* overlay, bool accepted, const RECT& area) {
     if (!overlay || overlay->drag.finished) return;

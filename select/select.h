@@ -109,16 +109,19 @@ std::array<RECT, 10> dragChangeBoxes(const SelectionDrag& before, const Selectio
 
 // Takes the screenshot and opens the overlay over the virtual screen. Returns
 // once it is shown; the callback runs later, at most once, after the overlay
-// is gone. When the overlay cannot be made, the callback is dropped unused.
-void openSelectionOverlay(HINSTANCE instance, RegionSelectionCallback callback);
+// is gone. When the overlay cannot be made, the callback is dropped unused
+// and the result is false.
+bool openSelectionOverlay(HINSTANCE instance, RegionSelectionCallback callback);
 // The same over a given part of the virtual screen (the benchmark's sizes).
-void openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelectionCallback callback);
-// Whether a selection overlay is open now.
-bool selectionOverlayOpen();
+bool openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelectionCallback callback);
+// Ends this thread's open selection as Esc does, if one is open; its
+// callback has run when this returns.
+void cancelRegionSelection();
 
 // The Select Area command (menu command 4, hot key 3): takes the filter
 // down while the user selects, then stores the area and turns the filter on,
 // or brings back what was there before; `ended` runs after that.
+// state.selectionOpen holds while the overlay is up.
 void startRegionSelection(std::function<void()> ended = {});
 // The Select Area command's outcome, applied to the state.
 void applyRegionSelection(AppState& state, bool wasActive, bool accepted, const RECT& area);

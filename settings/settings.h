@@ -41,8 +41,12 @@ struct AppState : FilterChoices {
     HWND coverWindow = nullptr;
     std::vector<HWND> hiddenOverlays;
     UINT_PTR peekTimer = 0;
-    // The filter's windows are down while the tray menu is open.
-    bool windowsPaused = false;
+    // What is open now. The filter's windows stay down while the tray menu
+    // or a selection is open, and nothing goes up once the program is ending.
+    bool menuOpen = false;
+    bool boxOpen = false;
+    bool selectionOpen = false;
+    bool ending = false;
     // Filter operations under way (a stop, a start, a frame): a rebuild asked
     // for meanwhile is posted once and runs after them.
     int filterBusy = 0;

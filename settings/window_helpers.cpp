@@ -12,6 +12,25 @@ void registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proced
     RegisterClassExW(&windowClass);
 }
 
+HWND threadWindowOfClass(const wchar_t* className) {
+    struct Search {
+        const wchar_t* className;
+        HWND found;
+    } search{className, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) {
+            auto& s = *reinterpret_cast<Search*>(data);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (lstrcmpW(name, s.className) != 0) return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 bool readShownWindowFacts(HWND window, WindowFacts& facts) {
     GetWindowThreadProcessId(window, &facts.processId);
     facts.visible = IsWindowVisible(window) != FALSE;

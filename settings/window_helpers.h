@@ -10,6 +10,10 @@
 void registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, const wchar_t* cursor = IDC_ARROW,
                          UINT style = 0);
 
+// A window of this thread with this class, or null: the program's boxes and
+// its selection overlay are all made on it.
+HWND threadWindowOfClass(const wchar_t* className);
+
 // What the picker and overlay hiding ask of a top-level window. Each reads
 // the rectangle, title, class name and monitor only where it needs them.
 struct WindowFacts {

@@ -79,13 +79,15 @@ TEST_F(FilterE2E, SavedOneWindowFilterNeverStartsByItself) {
 
 namespace {
 
-TEST_F(FilterE2E, EndOfSessionTakesTheFilterDownAndKeepsItSavedAsOn) {
+TEST_F(FilterE2E, EndOfSessionTakesTheFilterDownKeepsItSavedAsOnAndAnInstallersCloseEndsTheProgram) {
     storeSettings(0);
     start();
     ASSERT_TRUE(waitUntil([&] { return !visible(kMirrorClass).empty(); }, 10000));
     SendMessageTimeoutW(program_.mainWindow(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
     EXPECT_TRUE(waitUntil([&] { return visible(kMirrorClass).empty(); }, 5000));
     EXPECT_EQ(testenv::readDword(kValueEnabled), 1u) << "the next start must bring the filter back";
+    SendMessageTimeoutW(program_.mainWindow(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_EQ(program_.waitForExit(), std::optional<DWORD>(0));
 }
 
 }  // namespace

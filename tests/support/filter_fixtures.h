@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/shell.h"
@@ -24,6 +26,7 @@
 #include "support/overlay_fixtures.h"
 #include "support/platform.h"
 #include "support/test_env.h"
+#include "support/wait.h"
 
 namespace fx {
 
@@ -272,11 +275,15 @@ private:
 
 // The periods asked of the main window's timers, in order: a peek's end is
 // then checked through its message, not by waiting for it.
+// Off, the program's timers are only noted, so that a test fires each by its
+// message and nothing ticks on its own.
 inline std::vector<UINT> mainTimerPeriods;
+inline bool realTimers = true;
 inline UINT_PTR WINAPI noteTimer(HWND window, UINT_PTR id, UINT periodMs, TIMERPROC procedure);
 inline const auto realSetTimer = imports::redirect("user32.dll", "SetTimer", &noteTimer);
 inline UINT_PTR WINAPI noteTimer(HWND window, UINT_PTR id, UINT periodMs, TIMERPROC procedure) {
     if (window && window == appState.mainWindow) mainTimerPeriods.push_back(periodMs);
+    if (!realTimers && window) return id;
     return realSetTimer(window, id, periodMs, procedure);
 }
 
@@ -318,5 +325,34 @@ protected:
 };
 
 inline RECT rect(LONG left, LONG top, LONG right, LONG bottom) { return RECT{left, top, right, bottom}; }
+
+// A window of a second thread of this process: printing it waits on that
+// thread, as printing another program's window does on Windows. WM_APP stops
+// the thread answering until `awake` is set.
+struct ThreadTarget {
+    explicit ThreadTarget(std::function<void()> onPrint)
+        : thread([this, onPrint] {
+              PatternWindow pattern(rect(300, 200, 700, 500), solid(RGB(1, 1, 1)), solid(RGB(0, 0, 200)));
+              pattern.onPrint = onPrint;
+              window = pattern.get();
+              MSG msg;
+              while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                  if (msg.message == WM_APP) SignalObjectAndWait(asleep, awake, INFINITE, FALSE);
+                  DispatchMessageW(&msg);
+              }
+          }) {
+        waitUntil([this] { return window != nullptr; });
+    }
+    ~ThreadTarget() {
+        SetEvent(awake);
+        PostMessageW(window, WM_QUIT, 0, 0);
+        thread.join();
+        CloseHandle(awake);
+        CloseHandle(asleep);
+    }
+    HANDLE awake = CreateEventW(nullptr, TRUE, TRUE, nullptr), asleep = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<HWND> window{nullptr};
+    std::thread thread;  // last: starts once the fields exist
+};
 
 }  // namespace fx

@@ -65,10 +65,11 @@ inline BOOL WINAPI noteTray(DWORD message, PNOTIFYICONDATAW data) {
 
 // The global state, filter off, on a stand-in main window that runs
 // mainWindowProc and owns a tray icon with two stand-in pictures; the tip
-// counts as shown, so no box stops a test.
+// counts as shown, so no box stops a test, and no timer ticks by itself.
 class ShellFixture : public testing::Test {
 protected:
     void SetUp() override {
+        fx::realTimers = false;
         testenv::clearSettingsKey();
         testenv::writeDword(kValueTipShown, 1);
         fx::freshAppState(main_.get());
@@ -81,6 +82,7 @@ protected:
         takeMenuRequest();
         deleteTrayIcon(main_.get());
         trayShown = {};
+        fx::realTimers = true;
     }
     void send(UINT message, WPARAM wParam = 0) { SendMessageW(main_.get(), message, wParam, 0); }
     // True when the code asked for the tray menu (and takes the request away).

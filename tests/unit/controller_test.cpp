@@ -484,38 +484,9 @@ TEST_F(ControllerStart, MirrorOfAnotherProgramsWindowShowsTheScreenPixelsThere) 
     EXPECT_EQ(fx::windowBox(mirror), (Box{200, 200, 650, 550}));
 }
 
-// A window of a second thread of this process: printing it waits on that
-// thread, as printing another program's window does on Windows. WM_APP stops
-// the thread answering until `awake` is set.
-struct ThreadTarget {
-    explicit ThreadTarget(std::function<void()> onPrint)
-        : thread([this, onPrint] {
-              fx::PatternWindow pattern(fx::rect(300, 200, 700, 500), fx::solid(RGB(1, 1, 1)), fx::solid(RGB(0, 0, 200)));
-              pattern.onPrint = onPrint;
-              window = pattern.get();
-              MSG msg;
-              while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                  if (msg.message == WM_APP) SignalObjectAndWait(asleep, awake, INFINITE, FALSE);
-                  DispatchMessageW(&msg);
-              }
-          }) {
-        waitUntil([this] { return window != nullptr; });
-    }
-    ~ThreadTarget() {
-        SetEvent(awake);
-        PostMessageW(window, WM_QUIT, 0, 0);
-        thread.join();
-        CloseHandle(awake);
-        CloseHandle(asleep);
-    }
-    HANDLE awake = CreateEventW(nullptr, TRUE, TRUE, nullptr), asleep = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<HWND> window{nullptr};
-    std::thread thread;  // last: starts once the fields exist
-};
-
 TEST_F(ControllerStart, AOneWindowFrameOutlivesARebuildAskedForWhileItPrintsAndSkipsAHungTarget) {
     std::atomic<HWND> notify{nullptr};
-    ThreadTarget target([&] {
+    fx::ThreadTarget target([&] {
         if (HWND main = notify.exchange(nullptr)) SendMessageW(main, WM_SETTINGCHANGE, 0, 0);
     });
     setFilterStyle(appState, FilterStyle::OneWindow);

@@ -14,6 +14,7 @@
 #include "picker/picker.h"
 #include "select/select.h"
 #include "support/shell_fixtures.h"
+#include "support/wait.h"
 
 namespace {
 
@@ -127,13 +128,15 @@ TEST_F(Shell, TipComesOnceWhenHideAnnotationsTurnsAScreenAreaFilterOn) {
     {
         shellfx::BoxAnswerer box(text::appName);
         send(WM_COMMAND, kCommandHideAnnotations);
-        EXPECT_TRUE(box.shown && appState.filterActive);
+        EXPECT_TRUE(waitUntil([&] { return box.shown.load(); }) && appState.filterActive);
         EXPECT_EQ(box.text, text::wholeScreenTip);
         EXPECT_EQ(box.tipShownWhileOpen, 1u) << "written before the box";
     }
     send(WM_COMMAND, kCommandHideAnnotations);
     shellfx::BoxAnswerer none(text::appName);
     send(WM_COMMAND, kCommandHideAnnotations);
+    MSG due;
+    EXPECT_TRUE(waitUntil([&] { return !PeekMessageW(&due, main_.get(), kShowBoxMessage, kShowBoxMessage, PM_NOREMOVE); }));
     EXPECT_TRUE(appState.filterActive);
     EXPECT_FALSE(none.shown);
 }
@@ -170,70 +173,6 @@ TEST_F(Shell, CommandsAndHotKeysReachTheirActions) {
     send(WM_ENDSESSION, TRUE);
     EXPECT_EQ(appState.peekTimer, 0u);
     EXPECT_FALSE(KillTimer(main_.get(), kPeekTimerId)) << "the peek's timer is killed, not only forgotten";
-}
-
-TEST_F(Shell, EveryCommandAndHotKeyThatTurnsTheFilterLeavesTheTrayIconShowingIt) {
-    fx::PatternWindow target(fx::rect(300, 300, 500, 450), fx::solid(RGB(9, 9, 9)), fx::solid(RGB(9, 9, 9)));
-    windowTargets = {{target.get(), L"pattern"}};
-    const struct {
-        const char* what;
-        bool before;
-        UINT message;
-        WPARAM id;
-        bool after;
-    } rows[] = {
-        {"Hide Annotations on", false, WM_COMMAND, kCommandHideAnnotations, true},
-        {"Hide Annotations off", true, WM_COMMAND, kCommandHideAnnotations, false},
-        {"hot key D on", false, WM_HOTKEY, kHotKeyHideAnnotations, true},
-        {"hot key D off", true, WM_HOTKEY, kHotKeyHideAnnotations, false},
-        {"Whole Screen", false, WM_COMMAND, kCommandWholeScreen, true},
-        {"hot key F", false, WM_HOTKEY, kHotKeyWholeScreen, true},
-        {"a window to mirror", false, WM_COMMAND, kCommandFirstWindow, true},
-        {"Select Area, then a drag", false, WM_COMMAND, kCommandSelectArea, true},
-        {"hot key A, then a drag", false, WM_HOTKEY, kHotKeySelectArea, true},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        setFilterStyle(appState, FilterStyle::ScreenArea);
-        setRegion(appState, RECT{200, 150, 600, 450});
-        setFilterActive(appState, row.before);
-        updateTrayIcon();
-        send(row.message, row.id);
-        for (HWND overlay : fx::windowsOfClass(kSelectClass)) {  // client (0, 0) is the screen's (-1280, 0)
-            SendMessageW(overlay, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1400, 300));
-            SendMessageW(overlay, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1800, 600));
-            SendMessageW(overlay, WM_LBUTTONUP, 0, MAKELPARAM(1800, 600));
-        }
-        takeMenuRequest();
-        EXPECT_EQ(appState.filterActive, row.after);
-        EXPECT_EQ(shellfx::trayShown.icon, row.after ? filteredIcon : idleIcon);
-        EXPECT_EQ(shellfx::trayShown.tip, row.after ? text::statusFiltered : text::statusIdle);
-    }
-    windowTargets.clear();
-}
-
-TEST_F(Shell, WhatArrivesWhileTheMenuIsOpenLeavesTheWindowsAsTheStateSays) {
-    const struct {
-        const char* what;
-        UINT message;
-        WPARAM id;
-    } arrivals[] = {{"hot key D", WM_HOTKEY, kHotKeyHideAnnotations}, {"hot key F", WM_HOTKEY, kHotKeyWholeScreen},
-                    {"hot key W", WM_HOTKEY, kHotKeyMenu},             {"peek's timer", WM_TIMER, kPeekTimerId},
-                    {"display change", WM_DISPLAYCHANGE, 0}};
-    for (const FilterStyle style : {FilterStyle::SolidCover, FilterStyle::ScreenArea}) {
-        for (const auto& arrival : arrivals) {
-            SCOPED_TRACE(arrival.what);
-            setFilterStyle(appState, style);
-            setRegion(appState, RECT{200, 150, 600, 450});
-            setFilterActive(appState, true);
-            PostMessageW(main_.get(), arrival.message, arrival.id, 0);  // handled inside the menu's loop
-            SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) { KillTimer(nullptr, timer); EndMenu(); });
-            showTrayMenu();
-            EXPECT_TRUE(fx::windowsAgreeWithState(appState));
-            setFilterActive(appState, false);
-            EXPECT_TRUE(fx::windowsAgreeWithState(appState));
-        }
-    }
 }
 
 }  // namespace
