@@ -2,7 +2,8 @@
 # Installs what building and testing need on a fresh Debian 12 machine.
 set -euo pipefail
 packages=(cmake ninja-build gcc g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32
-          binutils-mingw-w64-x86-64 clang lld wine wine64 xvfb x11-utils xdotool imagemagick googletest flock)
+          binutils-mingw-w64-x86-64 clang lld wine wine64 xvfb x11-utils xdotool imagemagick googletest flock
+          zip unzip git)
 missing=()
 for p in "${packages[@]}"; do
   [ "$p" = flock ] && { command -v flock >/dev/null || missing+=(util-linux); continue; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Clearpane and its tests (with GCC, and with Clang for its warnings)
-# and runs every test under Wine on a private Xvfb display. Extra arguments go
-# to ctest (e.g. -R Settings).
+# and runs every test under Wine on a private Xvfb display; without arguments
+# it also makes the release and checks it. Extra arguments go to ctest (e.g.
+# -R Settings).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build_fake_xinerama
@@ -17,7 +18,16 @@ for i in "${!args[@]}"; do
     export GTEST_FILTER="*${pattern//|/*:*}*"
   fi
 done
+# A full run also makes the release and checks that it holds the program the
+# tests run; before ctest, so that ctest's summary stays the last line.
+release_status=0
+if [ $# -eq 0 ]; then
+  "$root/scripts/release-check.sh" || release_status=$?
+else
+  echo "release check skipped: a narrowed run (ctest arguments given)"
+fi
 cd "$build"
 status=0
 ctest --output-on-failure "$@" || status=$?
+[ $status -ne 0 ] || status=$release_status
 exit $status
