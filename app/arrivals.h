@@ -46,9 +46,6 @@ enum class Action {
     Ignore,
 };
 
-// Kinds of box, carried by kShowBoxMessage.
-enum BoxKind : WPARAM { kBoxAbout = 1, kBoxTip = 2 };
-
 // The situation the state is in; an ending outranks everything.
 Situation currentSituation(const AppState& state);
 // The arrival a main-window message is, or none for a message the default

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "settings/messages.h"
+
 // Menu command ids, sent to the main window as WM_COMMAND.
 enum Command : UINT {
     kCommandHideAnnotations = 1,
@@ -26,15 +28,6 @@ enum HotKeyId : int {
     kHotKeySelectArea = 3,
     kHotKeyWholeScreen = 4,
     kHotKeyMenu = 5,
-};
-
-// Messages of the main window beyond the system's.
-enum : UINT {
-    kTrayCallbackMessage = WM_APP + 1,
-    kShowTrayMenuMessage = WM_APP + 2,
-    // WM_APP + 3 is the filter's own, kFilterSyncMessage (filter/controller.h).
-    // A box is due; wParam says which (BoxKind, app/arrivals.h).
-    kShowBoxMessage = WM_APP + 4,
 };
 
 inline constexpr UINT kTrayIconId = 1;

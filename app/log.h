@@ -24,4 +24,6 @@ inline constexpr wchar_t windowMirrorTargetGone[] = L"window mirror: target is g
 inline constexpr wchar_t affinityFailed[] = L"SetWindowDisplayAffinity failed; the mirror may appear in captures";
 inline constexpr wchar_t printWindowFallback[] = L"PrintWindow gave nothing usable; falling back to screen pixels";
 inline constexpr wchar_t hidOverlay[] = L"hid overlay window";
+inline constexpr wchar_t capturesShowMirrorBlack[] =
+    L"this Windows shows the mirror black in captures; hiding it needs Windows 10 version 2004";
 }  // namespace logtext

@@ -67,7 +67,9 @@ void showBox(WPARAM kind) {
     if (kind == kBoxTip) {
         showWholeScreenTip();
     } else {
-        MessageBoxW(nullptr, text::aboutBody, text::aboutCaption, MB_ICONINFORMATION);
+        const bool about = kind != kBoxCapturesShowMirrorBlack;
+        MessageBoxW(nullptr, about ? text::aboutBody : text::capturesShowMirrorBlack,
+                    about ? text::aboutCaption : text::appName, MB_ICONINFORMATION);
     }
     appState.boxOpen = false;
     situationEnded();

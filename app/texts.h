@@ -53,4 +53,13 @@ inline constexpr wchar_t wholeScreenTip[] =
     L"For a view with no overlays at all, choose Mirror a Window from this menu and pick the window you are "
     L"sharing: that window is captured on its own, underneath any annotations.";
 
+// Shown once a run when a mirror goes up on a Windows that cannot hide it
+// from captures (before Windows 10 version 2004).
+inline constexpr wchar_t capturesShowMirrorBlack[] =
+    L"This version of Windows cannot keep Clearpane's mirror out of screen captures. Anyone watching your "
+    L"shared screen sees a black rectangle where the mirror is, instead of your content and the drawings over "
+    L"it.\n\n"
+    L"Hiding the mirror from captures needs Windows 10 version 2004 or later. Until then, turn the filter off "
+    L"while you share, or use the solid cover, which is meant to be seen.";
+
 }  // namespace text

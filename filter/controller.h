@@ -4,12 +4,11 @@
 
 #include <string>
 
+#include "settings/messages.h"
 #include "settings/settings.h"
 
 inline constexpr UINT_PTR kPeekTimerId = 1;
 inline constexpr UINT kPeekDurationMs = 5000;
-// Posted to the main window when a rebuild had to wait for a filter operation.
-inline constexpr UINT kFilterSyncMessage = WM_APP + 3;
 
 // Marks a filter operation under way for its scope. Windows handles the
 // messages sent to this thread while it waits on another program's window,

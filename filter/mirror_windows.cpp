@@ -7,6 +7,7 @@
 #include "app/log.h"
 #include "filter/capture.h"
 #include "filter/controller.h"
+#include "settings/messages.h"
 #include "settings/window_helpers.h"
 
 #ifndef WDA_EXCLUDEFROMCAPTURE
@@ -32,6 +33,29 @@ void excludeFromCapture(HWND window) {
     if (!SetWindowDisplayAffinity(window, WDA_EXCLUDEFROMCAPTURE)) logLine(logtext::affinityFailed);
 }
 
+// Before Windows 10 version 2004 (build 19041) the exclusion call succeeds,
+// but every capture shows the mirror black. RtlGetVersion, unlike
+// GetVersionExW, reports the true version whatever the manifest says.
+bool capturesShowMirrorBlack() {
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto getVersion = reinterpret_cast<GetVersion>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!getVersion || getVersion(&version) != 0) return false;
+    return version.dwMajorVersion < 10 || (version.dwMajorVersion == 10 && version.dwBuildNumber < 19041);
+}
+
+// The presenter hears of it once a run, when a mirror first goes up.
+void warnOnceWhenCapturesShowMirrorBlack(const AppState& state) {
+    static bool warned = false;
+    if (warned || !capturesShowMirrorBlack()) return;
+    warned = true;
+    logLine(logtext::capturesShowMirrorBlack);
+    // Posted: the main window shows it once no menu or selection is in the way.
+    PostMessageW(state.mainWindow, kShowBoxMessage, kBoxCapturesShowMirrorBlack, 0);
+}
+
 void presentNow(const MirrorContext& context) {
     if (HDC dc = GetDC(context.window)) {
         presentFrame(context, dc);
@@ -47,6 +71,7 @@ bool putUpMirror(AppState& state, std::unique_ptr<MirrorContext> context, UINT p
     MirrorContext* attached = context.release();
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(attached));
     excludeFromCapture(window);
+    warnOnceWhenCapturesShowMirrorBlack(state);
     showTopmost(window, attached->source);
     SetTimer(window, kMirrorTimerId, periodMs, nullptr);
     state.mirrorWindows.push_back(window);

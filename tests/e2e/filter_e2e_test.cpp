@@ -12,6 +12,7 @@
 
 #include "app/ids.h"
 #include "app/log.h"
+#include "app/texts.h"
 #include "e2e/e2e_support.h"
 #include "filter/mirror_windows.h"
 #include "settings/settings.h"
@@ -161,6 +162,37 @@ TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackWithTheFilterOffOnQ
     const auto lines = testenv::logMessages(logPath());
     EXPECT_EQ(std::vector(lines.end() - 2, lines.end()),
               (std::vector{testenv::narrow(logtext::restoredOverlays), testenv::narrow(logtext::started)}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FilterE2E, WhereCapturesShowTheMirrorBlackTheFirstMirrorSaysSoOnceARun) {
+    // Wine's "win10" reports build 18362, older than the 19041 that hides the
+    // mirror from captures; without it the prefix reports 19045.
+    constexpr wchar_t kWineAppDefaults[] = L"Software\\Wine\\AppDefaults\\Clearpane.exe";
+    testenv::writeString(L"Version", L"win10", kWineAppDefaults);
+    testenv::writeDword(kValueTipShown, 1);
+    storeSettings(0);
+    start();
+    HWND box = nullptr;
+    waitUntil([&] { return (box = program_.findMessageBox(text::appName)) != nullptr; }, 10000);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kWineAppDefaults);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(e2e::messageBoxText(box), text::capturesShowMirrorBlack);
+    e2e::pressOk(box);
+    PostMessageW(main_, WM_COMMAND, kCommandHideAnnotations, 0);
+    ASSERT_TRUE(waitUntil([&] { return visible(kMirrorClass).empty(); }));
+    PostMessageW(main_, WM_COMMAND, kCommandHideAnnotations, 0);
+    ASSERT_TRUE(waitUntil([&] { return !visible(kMirrorClass).empty(); }));
+    program_.stop();
+
+    e2e::Program& current = launch();
+    ASSERT_TRUE(current.waitUntilStarted());
+    EXPECT_TRUE(waitUntil([&] { return !fx::windowsOfClass(kMirrorClass, current.processId()).empty(); }));
+    current.stop();
+    EXPECT_EQ(logCount(logtext::capturesShowMirrorBlack), 1u) << "a box and a line for the first mirror of the old build";
 }
 
 }  // namespace
