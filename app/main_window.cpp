@@ -14,7 +14,7 @@
 #include "picker/picker.h"
 #include "select/select.h"
 #include "settings/settings.h"
-#include "settings/window_helpers.h"
+#include "settings/window_facts.h"
 
 namespace {
 
@@ -85,8 +85,23 @@ void endProgram() {
 void endRun() {
     beginEnding();
     unregisterHotKeys(appState.mainWindow);
-    deleteTrayIcon(appState.mainWindow);
+    deleteTrayIcon();
     PostQuitMessage(0);
+}
+
+// Command 1 and hot key 1: toggles the filter, or asks for a window to mirror.
+void hideAnnotations() {
+    if (appState.style == FilterStyle::OneWindow && !targetUsable(appState)) {
+        setFilterActive(appState, false);
+        requestTrayMenu();
+        return;
+    }
+    toggleFilter(appState);
+    // Posted: the icon shows the new state before the box, and a box due
+    // inside the menu or a selection waits for it like any other.
+    if (appState.filterActive && appState.style == FilterStyle::ScreenArea) {
+        PostMessageW(appState.mainWindow, kShowBoxMessage, kBoxTip, 0);
+    }
 }
 
 void selectArea() {
@@ -117,7 +132,7 @@ LRESULT run(Arrival arrival, UINT message, WPARAM wParam) {
         break;
     case Arrival::DisplayChange:
     case Arrival::SettingChange: restartFilter(appState); break;
-    case Arrival::TaskbarCreated: addTrayIcon(); break;
+    case Arrival::TaskbarCreated: readdTrayIcon(); break;
     case Arrival::QueryEndSession: return TRUE;
     case Arrival::SessionEnd: beginEnding(); break;
     case Arrival::Destroy: endRun(); break;
@@ -175,20 +190,6 @@ void beginEnding() {
 
 void trayFollowsState() {
     if (!appState.ending) updateTrayIcon();
-}
-
-void hideAnnotations() {
-    if (appState.style == FilterStyle::OneWindow && !targetUsable(appState)) {
-        setFilterActive(appState, false);
-        requestTrayMenu();
-        return;
-    }
-    toggleFilter(appState);
-    // Posted: the icon shows the new state before the box, and a box due
-    // inside the menu or a selection waits for it like any other.
-    if (appState.filterActive && appState.style == FilterStyle::ScreenArea) {
-        PostMessageW(appState.mainWindow, kShowBoxMessage, kBoxTip, 0);
-    }
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

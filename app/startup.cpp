@@ -6,15 +6,12 @@
 #include "app/tray.h"
 #include "filter/controller.h"
 #include "overlays/overlays.h"
-#include "res/resource_ids.h"
 #include "settings/settings.h"
-#include "settings/window_helpers.h"
-
-HANDLE instanceMutex = nullptr;
-HICON idleIcon = nullptr;
-HICON filteredIcon = nullptr;
+#include "settings/window_facts.h"
 
 namespace {
+
+HANDLE instanceMutex = nullptr;
 
 void becomeDpiAware() {
     // Looked up at run time: older systems lack the export, and the manifest
@@ -25,28 +22,6 @@ void becomeDpiAware() {
     auto setContext = reinterpret_cast<SetContext>(
         reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
     if (setContext) setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
-}
-
-// The icons loaded from the program file; the fallback is the system's, shared.
-HICON loadedIcons[2] = {};
-
-void loadTrayIcons(HINSTANCE instance) {
-    const int size = GetSystemMetrics(SM_CXSMICON);
-    const int ids[2] = {IDI_CLEARPANE_IDLE, IDI_CLEARPANE_FILTERED};
-    for (int i = 0; i < 2; ++i) {
-        loadedIcons[i] =
-            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(ids[i]), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    }
-    idleIcon = loadedIcons[0] ? loadedIcons[0] : LoadIconW(nullptr, IDI_APPLICATION);
-    filteredIcon = loadedIcons[1] ? loadedIcons[1] : idleIcon;
-}
-
-void destroyTrayIcons() {
-    for (HICON& icon : loadedIcons) {
-        if (icon) DestroyIcon(icon);
-        icon = nullptr;
-    }
-    idleIcon = filteredIcon = nullptr;
 }
 
 }  // namespace
@@ -72,10 +47,9 @@ int runClearpane(HINSTANCE instance) {
                                  instance, nullptr);
     if (!mainWindow) return 1;
 
-    loadTrayIcons(instance);
     initFilterEngine(appState, instance, mainWindow);
     restorePreviousRunOverlays();
-    addTrayIcon();
+    addTrayIcon(instance);
     logLine(logtext::started);
     registerHotKeys(mainWindow);
     applySavedEnabled(appState);
@@ -91,7 +65,6 @@ int runClearpane(HINSTANCE instance) {
     // whole: the main window still there goes the usual way.
     beginEnding();
     if (IsWindow(mainWindow)) DestroyWindow(mainWindow);
-    destroyTrayIcons();
     if (instanceMutex) {
         ReleaseMutex(instanceMutex);
         CloseHandle(instanceMutex);

@@ -10,24 +10,33 @@
 #include "app/texts.h"
 #include "filter/controller.h"
 #include "picker/picker.h"
+#include "res/resource_ids.h"
 
 namespace {
 
-NOTIFYICONDATAW trayData(HWND window) {
+// The pictures loaded from the program file; the fallback is the system's
+// own icon, shared, and never destroyed.
+HICON loadedPictures[2] = {};
+HICON idlePicture = nullptr;
+HICON filteredPicture = nullptr;
+
+NOTIFYICONDATAW trayData() {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
-    data.hWnd = window;
+    data.hWnd = appState.mainWindow;
     data.uID = kTrayIconId;
     return data;
 }
 
-void setTip(NOTIFYICONDATAW& data, const wchar_t* tip) {
-    // szTip counts characters, not bytes.
-    lstrcpynW(data.szTip, tip, static_cast<int>(sizeof data.szTip / sizeof data.szTip[0]));
-}
-
 const wchar_t* statusText(const AppState& state) {
     return state.filterActive ? text::statusFiltered : text::statusIdle;
+}
+
+// The picture and the tip of the state.
+void showState(NOTIFYICONDATAW& data) {
+    data.hIcon = appState.filterActive ? filteredPicture : idlePicture;
+    // szTip counts characters, not bytes.
+    lstrcpynW(data.szTip, statusText(appState), static_cast<int>(sizeof data.szTip / sizeof data.szTip[0]));
 }
 
 std::wstring withShortcut(const wchar_t* label, HotKeyId hotKey) {
@@ -83,26 +92,41 @@ void buildWindowSubmenu(HMENU submenu) {
     }
 }
 
-void addTrayIcon() {
-    NOTIFYICONDATAW data = trayData(appState.mainWindow);
+void addTrayIcon(HINSTANCE picturesFrom) {
+    const int size = GetSystemMetrics(SM_CXSMICON);
+    const int ids[2] = {IDI_CLEARPANE_IDLE, IDI_CLEARPANE_FILTERED};
+    for (int i = 0; i < 2; ++i) {
+        loadedPictures[i] = static_cast<HICON>(
+            LoadImageW(picturesFrom, MAKEINTRESOURCEW(ids[i]), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    }
+    idlePicture = loadedPictures[0] ? loadedPictures[0] : LoadIconW(nullptr, IDI_APPLICATION);
+    filteredPicture = loadedPictures[1] ? loadedPictures[1] : idlePicture;
+    readdTrayIcon();
+}
+
+void readdTrayIcon() {
+    NOTIFYICONDATAW data = trayData();
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallbackMessage;
-    data.hIcon = idleIcon;
-    setTip(data, text::statusIdle);
+    showState(data);
     Shell_NotifyIconW(NIM_ADD, &data);
 }
 
-void deleteTrayIcon(HWND window) {
-    NOTIFYICONDATAW data = trayData(window);
-    Shell_NotifyIconW(NIM_DELETE, &data);
+void updateTrayIcon() {
+    NOTIFYICONDATAW data = trayData();
+    data.uFlags = NIF_ICON | NIF_TIP;
+    showState(data);
+    Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
-void updateTrayIcon() {
-    NOTIFYICONDATAW data = trayData(appState.mainWindow);
-    data.uFlags = NIF_ICON | NIF_TIP;
-    data.hIcon = appState.filterActive ? filteredIcon : idleIcon;
-    setTip(data, statusText(appState));
-    Shell_NotifyIconW(NIM_MODIFY, &data);
+void deleteTrayIcon() {
+    NOTIFYICONDATAW data = trayData();
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    for (HICON& picture : loadedPictures) {
+        if (picture) DestroyIcon(picture);
+        picture = nullptr;
+    }
+    idlePicture = filteredPicture = nullptr;
 }
 
 std::vector<TrayMenuItem> trayMenuItems(const AppState& state, bool launchAtLogin) {

@@ -7,10 +7,14 @@
 
 #include "settings/settings.h"
 
-// The notification-area icon of the main window.
-void addTrayIcon();
-void deleteTrayIcon(HWND window);
+// The notification-area icon of the main window, from start-up to the end:
+// added with its two pictures from the program file, showing the state,
+// added again when the notification area is made anew, and deleted with its
+// pictures.
+void addTrayIcon(HINSTANCE picturesFrom);
+void readdTrayIcon();
 void updateTrayIcon();
+void deleteTrayIcon();
 
 // One item of the tray menu as it is appended.
 struct TrayMenuItem {

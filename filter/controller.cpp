@@ -6,9 +6,22 @@
 #include "app/log.h"
 #include "filter/capture.h"
 #include "filter/mirror_windows.h"
+#include "filter/operation.h"
 #include "overlays/overlays.h"
 
 namespace {
+
+// Probe record of regionTouchesMonitor.
+struct MonitorProbe {
+    const RECT* region = nullptr;
+    bool found = false;
+};
+
+BOOL CALLBACK regionTouchesMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto& probe = *reinterpret_cast<MonitorProbe*>(data);
+    probe.found = partOnMonitor(*probe.region, monitorRect(monitor)).has_value();
+    return !probe.found;
+}
 
 bool regionOnSomeMonitor(const AppState& state) {
     MonitorProbe probe{&state.region, false};
@@ -36,11 +49,16 @@ void syncFilterWindows(AppState& state) {
     if (windowsWanted(state)) startFilter(state);
 }
 
-void takeWholeVirtualScreen(AppState& state) {
-    const RECT screen = virtualScreenRect();
-    if (!isUsableRegion(screen)) return;
-    state.region = screen;
+// Stores a usable region; false, and nothing changed, for one under 24 × 24.
+bool storeRegion(AppState& state, const RECT& region) {
+    if (!isUsableRegion(region)) return false;
+    state.region = region;
     state.hasRegion = true;
+    return true;
+}
+
+// A changed choice is saved at once, and the windows follow it.
+void saveAndRebuild(AppState& state) {
     saveCurrentSettings(state);
     restartFilter(state);
 }
@@ -53,12 +71,6 @@ void cancelPeek(AppState& state) {
 }
 
 }  // namespace
-
-BOOL CALLBACK regionTouchesMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-    auto& probe = *reinterpret_cast<MonitorProbe*>(data);
-    probe.found = partOnMonitor(*probe.region, monitorRect(monitor)).has_value();
-    return !probe.found;
-}
 
 bool targetUsable(const AppState& state) { return canBeMirrored(state.targetWindow); }
 
@@ -158,16 +170,15 @@ void shutdownFilter(AppState& state) {
 void toggleFilter(AppState& state) {
     if (state.filterActive) {
         setFilterActive(state, false);
-    } else if (state.hasRegion) {
-        setFilterActive(state, true);
-    } else {
-        takeWholeVirtualScreen(state);
-        setFilterActive(state, true);
+        return;
     }
+    // Turning on saves and rebuilds once, a region taken here with the rest.
+    if (!state.hasRegion) storeRegion(state, virtualScreenRect());
+    setFilterActive(state, true);
 }
 
 void useWholeScreen(AppState& state) {
-    takeWholeVirtualScreen(state);
+    storeRegion(state, virtualScreenRect());
     setFilterActive(state, true);
 }
 
@@ -178,8 +189,7 @@ void setFilterStyle(AppState& state, FilterStyle style) {
         state.targetWindow = nullptr;
         state.targetTitle.clear();
     }
-    saveCurrentSettings(state);
-    restartFilter(state);
+    saveAndRebuild(state);
 }
 
 void setWindowTarget(AppState& state, HWND window, const std::wstring& title) {
@@ -188,31 +198,21 @@ void setWindowTarget(AppState& state, HWND window, const std::wstring& title) {
     if (!window || IsIconic(window)) return;
     RECT rect{};
     GetWindowRect(window, &rect);
-    if (!isUsableRegion(rect)) return;
-    state.region = rect;
-    state.hasRegion = true;
-    saveCurrentSettings(state);
-    restartFilter(state);
+    if (storeRegion(state, rect)) saveAndRebuild(state);
 }
 
 void setRegion(AppState& state, const RECT& region) {
-    if (!isUsableRegion(region)) return;
-    state.hasRegion = true;
-    state.region = region;
-    saveCurrentSettings(state);
-    restartFilter(state);
+    if (storeRegion(state, region)) saveAndRebuild(state);
 }
 
 void setOutline(AppState& state, bool outline) {
     if (outline == state.outline) return;
     state.outline = outline;
-    saveCurrentSettings(state);
-    restartFilter(state);
+    saveAndRebuild(state);
 }
 
 void setHideOverlays(AppState& state, bool hideOverlays) {
     if (hideOverlays == state.hideOverlays) return;
     state.hideOverlays = hideOverlays;
-    saveCurrentSettings(state);
-    restartFilter(state);
+    saveAndRebuild(state);
 }

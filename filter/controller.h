@@ -10,28 +10,6 @@
 inline constexpr UINT_PTR kPeekTimerId = 1;
 inline constexpr UINT kPeekDurationMs = 5000;
 
-// Marks a filter operation under way for its scope. Windows handles the
-// messages sent to this thread while it waits on another program's window,
-// so a rebuild can be asked for in the middle of one: it waits until after.
-class FilterOperation {
-public:
-    explicit FilterOperation(AppState& state) : state_(state) { ++state_.filterBusy; }
-    ~FilterOperation() { --state_.filterBusy; }
-    FilterOperation(const FilterOperation&) = delete;
-    FilterOperation& operator=(const FilterOperation&) = delete;
-
-private:
-    AppState& state_;
-};
-
-// Probe record of regionTouchesMonitor.
-struct MonitorProbe {
-    const RECT* region = nullptr;
-    bool found = false;
-};
-
-BOOL CALLBACK regionTouchesMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM probe);
-
 // Start-up step: remembers the handles, registers the filter window classes
 // and copies the persisted fields (all but `enabled`) into the state.
 void initFilterEngine(AppState& state, HINSTANCE instance, HWND mainWindow);

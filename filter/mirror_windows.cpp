@@ -7,8 +7,9 @@
 #include "app/log.h"
 #include "filter/capture.h"
 #include "filter/controller.h"
+#include "filter/operation.h"
 #include "settings/messages.h"
-#include "settings/window_helpers.h"
+#include "settings/window_facts.h"
 
 #ifndef WDA_EXCLUDEFROMCAPTURE
 #define WDA_EXCLUDEFROMCAPTURE 0x00000011

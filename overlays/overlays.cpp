@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "app/log.h"
+#include "overlays/detection.h"
+#include "overlays/record.h"
 
 namespace {
 
@@ -19,9 +21,7 @@ bool isExcludedClass(std::wstring_view name) {
 }  // namespace
 
 bool isOverlayWindow(const WindowFacts& facts, DWORD ownProcessId) {
-    // Our own windows (main, mirrors, cover, selection) look much like overlays.
-    if (facts.processId == ownProcessId) return false;
-    if (!facts.visible || facts.minimised) return false;
+    if (!shownWindowOfAnother(facts, ownProcessId)) return false;
     if (isExcludedClass(facts.className)) return false;
     if (!(facts.exStyle & WS_EX_TOPMOST)) return false;
     if (!(facts.exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT))) return false;
@@ -37,6 +37,10 @@ bool isOverlayWindow(const WindowFacts& facts, DWORD ownProcessId) {
     return coveredArea / monitorArea > kMinOverlayCoverage;
 }
 
+namespace {
+
+// EnumWindows callback: appends qualifying windows to the
+// std::vector<HWND> that `candidates` points to. Always goes on.
 BOOL CALLBACK classifyOverlayWindow(HWND window, LPARAM candidates) {
     WindowFacts facts;
     if (!readShownWindowFacts(window, facts)) return TRUE;
@@ -53,6 +57,8 @@ BOOL CALLBACK classifyOverlayWindow(HWND window, LPARAM candidates) {
     }
     return TRUE;
 }
+
+}  // namespace
 
 void hideOverlayWindows(AppState& state) {
     std::vector<HWND> candidates;
@@ -74,7 +80,7 @@ void restoreOverlayWindows(AppState& state) {
     // Out of the state first: anything that runs meanwhile sees nothing hidden.
     const std::vector<HWND> hidden = std::exchange(state.hiddenOverlays, {});
     for (HWND window : hidden) {
-        if (IsWindow(window)) ShowWindowAsync(window, SW_SHOWNOACTIVATE);
+        showHiddenWindowAgain(window);
         removeFromHiddenOverlayRecord(window);
     }
 }

@@ -1,9 +1,11 @@
-#include "overlays/overlays.h"
+#include "overlays/record.h"
 
 #include <algorithm>
 #include <cstdint>
 
 #include "app/log.h"
+#include "overlays/overlays.h"
+#include "settings/registry.h"
 
 namespace {
 
@@ -71,12 +73,14 @@ void deleteHiddenOverlayRecord() {
     if (key.openForWrite(kSettingsKeyPath) == ERROR_SUCCESS) deleteValue(key.get(), kValueHiddenOverlays);
 }
 
+void showHiddenWindowAgain(HWND window) {
+    if (IsWindow(window)) ShowWindowAsync(window, SW_SHOWNOACTIVATE);
+}
+
 void restorePreviousRunOverlays() {
     const std::vector<HWND> windows = readHiddenOverlayRecord();
     if (windows.empty()) return;
-    for (HWND window : windows) {
-        if (IsWindow(window)) ShowWindowAsync(window, SW_SHOWNOACTIVATE);
-    }
+    for (HWND window : windows) showHiddenWindowAgain(window);
     deleteHiddenOverlayRecord();
     logLine(logtext::restoredOverlays);
 }

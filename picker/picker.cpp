@@ -1,10 +1,16 @@
 #include "picker/picker.h"
 
+#include "picker/candidate.h"
 #include "settings/geometry.h"
 
 std::vector<WindowTarget> windowTargets;
 
 namespace {
+
+constexpr std::size_t kLongestMenuTitle = 60;
+constexpr std::size_t kShortenedTitleKeep = 57;
+constexpr int kMinTargetWidth = 120;
+constexpr int kMinTargetHeight = 90;
 
 bool isHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
@@ -24,8 +30,7 @@ WindowFacts factsOf(HWND window) {
 }  // namespace
 
 bool isMirrorCandidate(const WindowFacts& facts, DWORD ownProcessId) {
-    return facts.processId != ownProcessId && facts.visible && !facts.minimised &&
-           (facts.exStyle & WS_EX_TOOLWINDOW) == 0 && !facts.title.empty() &&
+    return shownWindowOfAnother(facts, ownProcessId) && (facts.exStyle & WS_EX_TOOLWINDOW) == 0 && !facts.title.empty() &&
            rectWidth(facts.rect) >= kMinTargetWidth && rectHeight(facts.rect) >= kMinTargetHeight;
 }
 
@@ -46,6 +51,10 @@ std::wstring menuEscaped(const std::wstring& text) {
     return escaped;
 }
 
+namespace {
+
+// EnumWindows callback: appends the candidates to the
+// std::vector<WindowTarget> that `targets` points to.
 BOOL CALLBACK windowTargetEnumProc(HWND window, LPARAM targets) {
     WindowFacts facts = factsOf(window);
     if (isMirrorCandidate(facts, GetCurrentProcessId())) {
@@ -53,6 +62,8 @@ BOOL CALLBACK windowTargetEnumProc(HWND window, LPARAM targets) {
     }
     return TRUE;
 }
+
+}  // namespace
 
 std::vector<WindowTarget> collectWindowTargets() {
     std::vector<WindowTarget> targets;

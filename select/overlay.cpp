@@ -6,7 +6,7 @@
 
 #include "select/select.h"
 #include "settings/geometry.h"
-#include "settings/window_helpers.h"
+#include "settings/window_facts.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include <optional>
+
 AppState appState;
 
 namespace {
@@ -7,39 +9,40 @@ namespace {
 DWORD flag(bool on) { return on ? 1 : 0; }
 LONG coordinate(DWORD stored) { return static_cast<LONG>(stored); }
 
-// Every persisted value: its name, what an absent or unreadable one reads as,
-// and how it maps onto the record. The region's parts are written only with
-// a region, and a region read back counts only when HasRegion says so and it
-// is large enough: a missing left edge makes it unusable.
+// Every persisted value: its name and how it maps onto the record. An absent
+// or unreadable one reads as the record's default. The region's parts are
+// written only with a region, and a region read back counts only when
+// HasRegion says so and it is large enough: a missing left edge makes it
+// unusable.
 struct StoredValue {
     const wchar_t* name;
-    DWORD fallback;
     DWORD (*get)(const Settings&);
     void (*set)(Settings&, DWORD);
     bool regionPart = false;
+    std::optional<DWORD> absentReadsAs = std::nullopt;  // when not as the default
 };
 
 const StoredValue kStoredValues[] = {
-    {kValueStyle, 0, [](const Settings& s) { return static_cast<DWORD>(s.style); },
+    {kValueStyle, [](const Settings& s) { return static_cast<DWORD>(s.style); },
      [](Settings& s, DWORD v) {
          const bool known = v <= static_cast<DWORD>(FilterStyle::SolidCover);
          s.style = known ? static_cast<FilterStyle>(v) : FilterStyle::ScreenArea;
      }},
-    {kValueOutline, 1, [](const Settings& s) { return flag(s.outline); },
+    {kValueOutline, [](const Settings& s) { return flag(s.outline); },
      [](Settings& s, DWORD v) { s.outline = v != 0; }},
-    {kValueHideOverlays, 0, [](const Settings& s) { return flag(s.hideOverlays); },
+    {kValueHideOverlays, [](const Settings& s) { return flag(s.hideOverlays); },
      [](Settings& s, DWORD v) { s.hideOverlays = v != 0; }},
-    {kValueEnabled, 0, [](const Settings& s) { return flag(s.enabled); },
+    {kValueEnabled, [](const Settings& s) { return flag(s.enabled); },
      [](Settings& s, DWORD v) { s.enabled = v != 0; }},
-    {kValueHasRegion, 0, [](const Settings& s) { return flag(s.hasRegion); },
+    {kValueHasRegion, [](const Settings& s) { return flag(s.hasRegion); },
      [](Settings& s, DWORD v) { s.hasRegion = v != 0; }},
-    {kValueRegionLeft, 0x7FFFFFFF, [](const Settings& s) { return static_cast<DWORD>(s.region.left); },
-     [](Settings& s, DWORD v) { s.region.left = coordinate(v); }, true},
-    {kValueRegionTop, 0, [](const Settings& s) { return static_cast<DWORD>(s.region.top); },
+    {kValueRegionLeft, [](const Settings& s) { return static_cast<DWORD>(s.region.left); },
+     [](Settings& s, DWORD v) { s.region.left = coordinate(v); }, true, 0x7FFFFFFF},
+    {kValueRegionTop, [](const Settings& s) { return static_cast<DWORD>(s.region.top); },
      [](Settings& s, DWORD v) { s.region.top = coordinate(v); }, true},
-    {kValueRegionRight, 0, [](const Settings& s) { return static_cast<DWORD>(s.region.right); },
+    {kValueRegionRight, [](const Settings& s) { return static_cast<DWORD>(s.region.right); },
      [](Settings& s, DWORD v) { s.region.right = coordinate(v); }, true},
-    {kValueRegionBottom, 0, [](const Settings& s) { return static_cast<DWORD>(s.region.bottom); },
+    {kValueRegionBottom, [](const Settings& s) { return static_cast<DWORD>(s.region.bottom); },
      [](Settings& s, DWORD v) { s.region.bottom = coordinate(v); }, true},
 };
 
@@ -50,7 +53,11 @@ Settings loadSettings() {
     RegistryKey key;
     if (key.openForRead(kSettingsKeyPath) != ERROR_SUCCESS) return settings;
     for (const StoredValue& value : kStoredValues) {
-        value.set(settings, readDword(key.get(), value.name).value_or(value.fallback));
+        if (const std::optional<DWORD> stored = readDword(key.get(), value.name)) {
+            value.set(settings, *stored);
+        } else if (value.absentReadsAs) {
+            value.set(settings, *value.absentReadsAs);
+        }
     }
     if (!settings.hasRegion || !isUsableRegion(settings.region)) {
         settings.hasRegion = false;

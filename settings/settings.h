@@ -1,4 +1,9 @@
 #pragma once
+// settings/ holds the one state record and the user's choices as the
+// registry keeps them, and below every subsystem what they all share:
+// rectangles and monitors (geometry.h), GDI owners (gdi.h), window facts
+// (window_facts.h), the registry reader (registry.h) and the main window's
+// messages (messages.h).
 
 #include <windows.h>
 

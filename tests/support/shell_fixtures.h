@@ -45,10 +45,9 @@ struct BoxAnswerer {
     std::thread thread;  // last: starts once the fields exist
 };
 
-// The picture and tip the notification area last took for an icon: the
-// shell shows them in another process and has no call to read them back.
+// The tip the notification area last took for an icon: the shell shows it
+// in another process and has no call to read it back.
 struct TrayShown {
-    HICON icon = nullptr;
     std::wstring tip;
 };
 inline TrayShown trayShown;
@@ -57,14 +56,13 @@ inline const auto realNotify = imports::redirect("shell32.dll", "Shell_NotifyIco
 inline BOOL WINAPI noteTray(DWORD message, PNOTIFYICONDATAW data) {
     const BOOL taken = realNotify(message, data);
     if (taken && (message == NIM_ADD || message == NIM_MODIFY)) {
-        if (data->uFlags & NIF_ICON) trayShown.icon = data->hIcon;
         if (data->uFlags & NIF_TIP) trayShown.tip = data->szTip;
     }
     return taken;
 }
 
 // The global state, filter off, on a stand-in main window that runs
-// mainWindowProc and owns a tray icon with two stand-in pictures; the tip
+// mainWindowProc and owns a tray icon; the tip
 // counts as shown, so no box stops a test, and no timer ticks by itself.
 class ShellFixture : public testing::Test {
 protected:
@@ -73,14 +71,12 @@ protected:
         testenv::clearSettingsKey();
         testenv::writeDword(kValueTipShown, 1);
         fx::freshAppState(main_.get());
-        idleIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        filteredIcon = LoadIconW(nullptr, IDI_WARNING);
-        addTrayIcon();
+        addTrayIcon(GetModuleHandleW(nullptr));
     }
     void TearDown() override {
+        deleteTrayIcon();
         fx::resetFilterState(appState);
         takeMenuRequest();
-        deleteTrayIcon(main_.get());
         trayShown = {};
         fx::realTimers = true;
     }

@@ -15,7 +15,9 @@
 #include "app/arrivals.h"
 #include "app/ids.h"
 #include "app/shell.h"
+#include "app/texts.h"
 #include "overlays/overlays.h"
+#include "overlays/record.h"
 #include "picker/picker.h"
 #include "select/select.h"
 #include "support/filter_fixtures.h"
@@ -307,7 +309,7 @@ private:
         if (menus > 1 || boxes > 1 || selections > 1) return "a second menu, box or selection";
         if (boxes && (menus || selections)) return "a box inside the menu or over the selection";
         if ((testenv::readDword(kValueEnabled).value_or(0) != 0) != s.filterActive) return "Enabled differs from the state";
-        if (!s.ending && shellfx::trayShown.icon != (s.filterActive ? filteredIcon : idleIcon)) {
+        if (!s.ending && shellfx::trayShown.tip != (s.filterActive ? text::statusFiltered : text::statusIdle)) {
             return "the tray icon shows another state";
         }
         if (readHiddenOverlayRecord() != s.hiddenOverlays) return "the record differs from what is hidden";

@@ -320,9 +320,10 @@ TEST_F(ControllerRegion, ToggleWithoutRegionTakesTheWholeVirtualScreen) {
     EXPECT_EQ(mirrorCount(), 1u);
 }
 
-TEST_F(ControllerRegion, UseWholeScreenReplacesTheRegionAndTurnsOn) {
+TEST_F(ControllerRegion, UseWholeScreenReplacesTheRegionAndTurnsOnRebuildingOnce) {
     turnOnWithRegion();
     useWholeScreen(appState);
+    EXPECT_EQ(testenv::countLogMessage(testenv::narrow(logtext::areaMirrorPresented)), 2u) << "one line each time up";
     EXPECT_EQ(fx::box(appState.region), (Box{-1280, 0, 1920, 1080}));
     EXPECT_TRUE(appState.filterActive);
     EXPECT_EQ(mirrorCount(), 2u);

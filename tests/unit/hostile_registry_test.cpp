@@ -14,6 +14,7 @@
 #include "app/launch.h"
 #include "app/tray.h"
 #include "overlays/overlays.h"
+#include "overlays/record.h"
 #include "picker/picker.h"
 #include "support/shell_fixtures.h"
 

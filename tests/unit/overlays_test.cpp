@@ -11,7 +11,9 @@
 
 #include "app/log.h"
 #include "app/shell.h"
+#include "overlays/detection.h"
 #include "overlays/overlays.h"
+#include "overlays/record.h"
 #include "support/filter_fixtures.h"
 #include "support/overlay_fixtures.h"
 #include "support/platform.h"

@@ -11,6 +11,7 @@
 #include "app/launch.h"
 #include "app/texts.h"
 #include "app/tray.h"
+#include "picker/candidate.h"
 #include "picker/picker.h"
 #include "select/select.h"
 #include "support/shell_fixtures.h"

@@ -1,4 +1,4 @@
-#include "settings/window_helpers.h"
+#include "settings/window_facts.h"
 
 void registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, const wchar_t* cursor,
                          UINT style) {
@@ -31,10 +31,15 @@ HWND threadWindowOfClass(const wchar_t* className) {
     return search.found;
 }
 
+bool shownWindowOfAnother(const WindowFacts& facts, DWORD ownProcessId) {
+    // Our own windows (main, mirrors, cover, selection) look much like the others.
+    return facts.processId != ownProcessId && facts.visible && !facts.minimised;
+}
+
 bool readShownWindowFacts(HWND window, WindowFacts& facts) {
     GetWindowThreadProcessId(window, &facts.processId);
     facts.visible = IsWindowVisible(window) != FALSE;
     facts.minimised = IsIconic(window) != FALSE;
     facts.exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
-    return facts.processId != GetCurrentProcessId() && facts.visible && !facts.minimised;
+    return shownWindowOfAnother(facts, GetCurrentProcessId());
 }

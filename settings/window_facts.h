@@ -1,5 +1,7 @@
 #pragma once
-// Window helpers that every subsystem shares.
+// Top-level windows as the program sees them: its own (their classes, and
+// finding one on this thread) and other programs' (the facts the picker and
+// overlay hiding ask of them).
 
 #include <windows.h>
 
@@ -9,7 +11,6 @@
 // exists already fails harmlessly and leaves it as it was.
 void registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, const wchar_t* cursor = IDC_ARROW,
                          UINT style = 0);
-
 // A window of this thread with this class, or null: the program's boxes and
 // its selection overlay are all made on it.
 HWND threadWindowOfClass(const wchar_t* className);
@@ -28,7 +29,10 @@ struct WindowFacts {
     RECT monitor{0, 0, 0, 0};
 };
 
-// Reads the cheap facts (process, visibility, minimised, extended style).
-// False when the window is this process's own or not on the screen, as most
-// top-level windows are: they need no further queries.
+// Shown on the screen, not minimised, and another program's: the first test
+// of a candidate for the picker and for overlay hiding.
+bool shownWindowOfAnother(const WindowFacts& facts, DWORD ownProcessId);
+// Reads the cheap facts (process, visibility, minimised, extended style);
+// false when they fail shownWindowOfAnother, as most top-level windows do:
+// they need no further queries.
 bool readShownWindowFacts(HWND window, WindowFacts& facts);
