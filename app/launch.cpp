@@ -32,17 +32,21 @@ void setLaunchAtLogin(bool enable) {
     }
 }
 
-std::wstring getModulePath() {
+std::wstring readWholePath(const std::function<DWORD(wchar_t*, DWORD)>& read) {
     // Long paths are allowed, so grow until the whole path fits: a cut one
     // fills the buffer. Empty when it cannot be read whole.
     std::wstring path(kModulePathBuffer, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length = read(path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size()) return path.substr(0, length);
         if (path.size() >= kLongestPath) return {};
         path.resize(path.size() * 2);
     }
+}
+
+std::wstring getModulePath() {
+    return readWholePath([](wchar_t* buffer, DWORD size) { return GetModuleFileNameW(nullptr, buffer, size); });
 }
 
 bool wholeScreenTipShown() {

@@ -203,11 +203,18 @@ TEST_F(Overlays, WhatTheirProgramDoesWhileOverlaysComeBackNeitherLosesNorHoldsUp
     EXPECT_TRUE(all(false) && appState.hiddenOverlays.size() == 2u);
     EXPECT_EQ(readHiddenOverlayRecord(), appState.hiddenOverlays);
 
-    PostMessageW(helper.windows()[0], WM_APP, 2000, 0);
-    const ULONGLONG before = GetTickCount64();
+    // Sent, and given up on: its program is asleep in it for 2 s from now on.
+    const auto stall = [&] { SendMessageTimeoutW(helper.windows()[0], WM_APP, 2000, 0, SMTO_NORMAL, 100, nullptr); };
+    stall();
+    ULONGLONG before = GetTickCount64();
     shutdownFilter(appState);
     EXPECT_LT(GetTickCount64() - before, 1000u) << "Quit waits for no other program";
     EXPECT_TRUE(all(true)) << "back once their program answers";
+    stall();
+    before = GetTickCount64();
+    setFilterActive(appState, true);
+    EXPECT_LT(GetTickCount64() - before, 1000u) << "the filter starts without waiting for it";
+    EXPECT_TRUE(all(false)) << "hidden once their program answers";
 }
 
 TEST_F(Overlays, AWindowThatCannotBeRecordedIsNotHidden) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,20 @@ TEST(Startup, AnotherCopyRunsWhenTheMutexExistsOrIsDenied) {
     EXPECT_FALSE(anotherCopyRuns(some, ERROR_SUCCESS));
     EXPECT_TRUE(anotherCopyRuns(nullptr, ERROR_ACCESS_DENIED));
     EXPECT_FALSE(anotherCopyRuns(nullptr, ERROR_INVALID_HANDLE));  // no guard, but the program runs
+}
+
+TEST(LaunchAtLogin, TheProgramPathIsReadWholeOrNotAtAllNeverCut) {
+    for (const DWORD length : {519u, 520u, 40000u}) {
+        const std::wstring path(length, L'x');
+        // As GetModuleFileNameW: a path that does not fit is cut, and the buffer's size returned.
+        const auto read = [&](wchar_t* buffer, DWORD size) {
+            const DWORD copied = length < size ? length : size - 1;
+            std::copy_n(path.data(), copied, buffer);
+            buffer[copied] = L'\0';
+            return length < size ? copied : size;
+        };
+        EXPECT_EQ(readWholePath(read), length < 32768 ? path : L"") << length;
+    }
 }
 
 using Shell = shellfx::ShellFixture;
