@@ -32,11 +32,18 @@ const wchar_t* statusText(const AppState& state) {
     return state.filterActive ? text::statusFiltered : text::statusIdle;
 }
 
-// The picture and the tip of the state.
-void showState(NOTIFYICONDATAW& data) {
+// Adds the icon, or changes it, with the picture and the tip of the state.
+void tellShell(DWORD message) {
+    NOTIFYICONDATAW data = trayData();
+    data.uFlags = NIF_ICON | NIF_TIP;
+    if (message == NIM_ADD) {
+        data.uFlags |= NIF_MESSAGE;
+        data.uCallbackMessage = kTrayCallbackMessage;
+    }
     data.hIcon = appState.filterActive ? filteredPicture : idlePicture;
     // szTip counts characters, not bytes.
     lstrcpynW(data.szTip, statusText(appState), static_cast<int>(sizeof data.szTip / sizeof data.szTip[0]));
+    Shell_NotifyIconW(message, &data);
 }
 
 std::wstring withShortcut(const wchar_t* label, HotKeyId hotKey) {
@@ -104,20 +111,9 @@ void addTrayIcon(HINSTANCE picturesFrom) {
     readdTrayIcon();
 }
 
-void readdTrayIcon() {
-    NOTIFYICONDATAW data = trayData();
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = kTrayCallbackMessage;
-    showState(data);
-    Shell_NotifyIconW(NIM_ADD, &data);
-}
+void readdTrayIcon() { tellShell(NIM_ADD); }
 
-void updateTrayIcon() {
-    NOTIFYICONDATAW data = trayData();
-    data.uFlags = NIF_ICON | NIF_TIP;
-    showState(data);
-    Shell_NotifyIconW(NIM_MODIFY, &data);
-}
+void updateTrayIcon() { tellShell(NIM_MODIFY); }
 
 void deleteTrayIcon() {
     NOTIFYICONDATAW data = trayData();

@@ -63,6 +63,13 @@ void saveAndRebuild(AppState& state) {
     restartFilter(state);
 }
 
+template <typename Choice>
+void changeChoice(AppState& state, Choice& field, Choice value) {
+    if (field == value) return;
+    field = value;
+    saveAndRebuild(state);
+}
+
 void cancelPeek(AppState& state) {
     // An explicit on or off outranks a pending peek: its timer must not
     // switch the filter back on afterwards.
@@ -184,12 +191,11 @@ void useWholeScreen(AppState& state) {
 
 void setFilterStyle(AppState& state, FilterStyle style) {
     if (style == state.style) return;
-    state.style = style;
     if (style != FilterStyle::OneWindow) {
         state.targetWindow = nullptr;
         state.targetTitle.clear();
     }
-    saveAndRebuild(state);
+    changeChoice(state, state.style, style);
 }
 
 void setWindowTarget(AppState& state, HWND window, const std::wstring& title) {
@@ -205,14 +211,6 @@ void setRegion(AppState& state, const RECT& region) {
     if (storeRegion(state, region)) saveAndRebuild(state);
 }
 
-void setOutline(AppState& state, bool outline) {
-    if (outline == state.outline) return;
-    state.outline = outline;
-    saveAndRebuild(state);
-}
+void setOutline(AppState& state, bool outline) { changeChoice(state, state.outline, outline); }
 
-void setHideOverlays(AppState& state, bool hideOverlays) {
-    if (hideOverlays == state.hideOverlays) return;
-    state.hideOverlays = hideOverlays;
-    saveAndRebuild(state);
-}
+void setHideOverlays(AppState& state, bool hideOverlays) { changeChoice(state, state.hideOverlays, hideOverlays); }
