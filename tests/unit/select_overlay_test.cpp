@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "filter/mirror_windows.h"
-#include "select/select.h"
+#include "select/overlay.h"
 #include "support/census.h"
 #include "support/filter_fixtures.h"
 #include "support/platform.h"
