@@ -10,8 +10,8 @@
 #define PW_RENDERFULLCONTENT 0x00000002
 #endif
 
-// Per-mirror-window record, hung on the mirror through GWLP_USERDATA. It
-// owns its back buffer and frees it with itself.
+// Per-mirror-window record. Its window holds it, and so does each frame
+// under way (see mirror_windows.cpp).
 struct MirrorContext {
     HWND window = nullptr;
     RECT source{0, 0, 0, 0};
@@ -21,9 +21,8 @@ struct MirrorContext {
     HWND targetWindow = nullptr;
     bool outline = true;
     bool fallbackLogged = false;
-    // A frame waits inside its capture; dropped meanwhile, it frees the record itself.
-    bool inFrame = false;
-    bool dropped = false;
+    // A frame waits inside its capture: one started meanwhile must not write the same buffer.
+    bool capturing = false;
 };
 
 // A window that a one-window mirror can show: set, still there and not minimised.

@@ -121,9 +121,7 @@ inline bool windowsAgreeWithState(const AppState& state) {
            state.filterActive != (mirrors.empty() && covers.empty());
 }
 
-inline MirrorContext* contextOf(HWND mirror) {
-    return reinterpret_cast<MirrorContext*>(GetWindowLongPtrW(mirror, GWLP_USERDATA));
-}
+inline MirrorContext* contextOf(HWND mirror) { return mirrorContext(mirror); }
 
 // A top-most popup of this process that paints four quadrants: one set of
 // colours on the screen (WM_PAINT) and another when asked to print itself
