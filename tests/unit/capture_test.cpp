@@ -307,9 +307,13 @@ private:
     HWND window_ = nullptr;
 };
 
+// The outline's pen and its hollow brush must not stay selected afterwards.
 void present(const MirrorContext& c) {
     HDC dc = GetDC(c.window);
+    const HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN), brush = GetCurrentObject(dc, OBJ_BRUSH);
     presentFrame(c, dc);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush);
     ReleaseDC(c.window, dc);
 }
 
