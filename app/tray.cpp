@@ -2,8 +2,6 @@
 
 #include <shellapi.h>
 
-#include <cwchar>
-
 #include "app/ids.h"
 #include "app/launch.h"
 #include "app/shell.h"
@@ -11,6 +9,7 @@
 #include "filter/controller.h"
 #include "picker/picker.h"
 #include "res/resource_ids.h"
+#include "settings/geometry.h"
 
 namespace {
 
@@ -52,10 +51,7 @@ std::wstring withShortcut(const wchar_t* label, HotKeyId hotKey) {
 
 std::wstring areaLine(const AppState& state) {
     if (!state.hasRegion) return text::menuAreaWholeScreen;
-    // In 64 bits: a stored region may be wider than a 32-bit int can say.
-    wchar_t line[64] = {};
-    std::swprintf(line, 64, text::menuAreaSize, rectWidth(state.region), rectHeight(state.region));
-    return line;
+    return text::menuAreaPrefix + sizeText(state.region);
 }
 
 TrayMenuItem separator() { return {L"", 0, MF_SEPARATOR}; }

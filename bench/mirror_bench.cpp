@@ -26,10 +26,6 @@
 #include "filter/capture.h"
 #include "settings/gdi.h"
 
-#ifndef PW_RENDERFULLCONTENT
-#define PW_RENDERFULLCONTENT 0x00000002
-#endif
-
 namespace {
 
 // A 32-bit top-down DIB section in a memory DC, as the mirror holds it.
@@ -159,7 +155,7 @@ Row measureArea(int width, int height, int frames) {
     });
     row = Row{medians[0], medians[1], medians[2], medians[3], medians[4]};
 
-    releaseBackBuffer(context);
+    context.buffer.release();
     DestroyWindow(window);
     pumpMessages();
     return row;
@@ -190,7 +186,7 @@ Row measureOneWindow(int width, int height, int frames) {
     });
     row = Row{medians[0], medians[1], medians[2], medians[3], medians[4]};
 
-    releaseBackBuffer(context);
+    context.buffer.release();
     DestroyWindow(window);
     DestroyWindow(target);
     pumpMessages();
@@ -228,8 +224,8 @@ void leakCheck(int totalFrames) {
         std::printf("%-14d %12lu %14.1f %14.1f   (%s)\n", checkpoint, static_cast<unsigned long>(gdi.value),
                     memory.privateMb, memory.workingSetMb, gdi.method);
     }
-    releaseBackBuffer(area);
-    releaseBackBuffer(one);
+    area.buffer.release();
+    one.buffer.release();
     DestroyWindow(windowMirror);
     DestroyWindow(target);
     DestroyWindow(areaWindow);

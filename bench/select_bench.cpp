@@ -20,7 +20,7 @@
 
 #include "bench/select_bench.h"
 #include "bench/timing.h"
-#include "select/select.h"
+#include "select/overlay.h"
 #include "settings/gdi.h"
 #include "settings/geometry.h"
 
@@ -172,7 +172,7 @@ DragFigures followDrag(HWND overlay, int width, int height) {
 
 // Returns the goal's ratio: one paint of a typical move over a bare full-size blit in WM_PAINT.
 double measure(const char* label, const RECT& area, int rounds) {
-    const int width = area.right - area.left, height = area.bottom - area.top;
+    const int width = static_cast<int>(rectWidth(area)), height = static_cast<int>(rectHeight(area));
 
     // Opening.
     SelectionOverlay record;
@@ -251,8 +251,8 @@ double measure(const char* label, const RECT& area, int rounds) {
 
 void runSelectionBench(bool virtualScreenOnly) {
     const RECT screen = virtualScreenRect();
-    const LONG screenWidth = screen.right - screen.left, screenHeight = screen.bottom - screen.top;
-    std::printf("\nselection overlay; medians in ms; virtual screen %ldx%ld at (%ld, %ld), %d monitor(s)\n",
+    const long long screenWidth = rectWidth(screen), screenHeight = rectHeight(screen);
+    std::printf("\nselection overlay; medians in ms; virtual screen %lldx%lld at (%ld, %ld), %d monitor(s)\n",
                 screenWidth, screenHeight, screen.left, screen.top, GetSystemMetrics(SM_CMONITORS));
     std::printf("%-10s %8s %8s %5s %8s %5s %8s | %6s %6s %5s %6s %5s %6s %5s %6s | %4s %4s %5s %5s %3s\n", "", "shot+dim",
                 "bare", "ratio", "fresh", "ratio", "open all", "paint", "WM_PNT", "ratio", "GetDC", "ratio", "mvpnt",
@@ -263,7 +263,7 @@ void runSelectionBench(bool virtualScreenOnly) {
                            measure("1920x1080", RECT{screen.left, screen.top, screen.left + 1920, screen.top + 1080}, 15));
     }
     char label[32];
-    std::snprintf(label, sizeof label, "%ldx%ld", screenWidth, screenHeight);
+    std::snprintf(label, sizeof label, "%lldx%lld", screenWidth, screenHeight);
     const double whole = measure(label, screen, 9);
     if (GetSystemMetrics(SM_CMONITORS) == 3) goals.emplace_back("select-paint-3mon", whole);
     if (GetSystemMetrics(SM_CMONITORS) == 1 && screenWidth == 3840 && screenHeight == 2160) {

@@ -3,14 +3,12 @@
 #include <algorithm>
 
 #include "app/log.h"
-#include "settings/gdi.h"
-
-#ifndef PW_RENDERFULLCONTENT
-#define PW_RENDERFULLCONTENT 0x00000002
-#endif
+#include "settings/geometry.h"
 
 namespace {
 
+constexpr int kMinCaptureSide = 8;
+constexpr COLORREF kOutlineColour = RGB(64, 68, 76);
 constexpr DWORD kScreenCopy = SRCCOPY | CAPTUREBLT;
 constexpr std::uint64_t kUsabilitySamples = 4096;
 // How long a frame waits for the target to answer before it skips.
@@ -19,22 +17,18 @@ constexpr UINT kTargetAnswerMs = 100;
 bool copyScreen(const MirrorContext& context, int width, int height) {
     ScreenDC screen;
     if (!screen.get()) return false;
-    BitBlt(context.memoryDC, 0, 0, width, height, screen.get(), context.source.left, context.source.top,
+    BitBlt(context.buffer.dc(), 0, 0, width, height, screen.get(), context.source.left, context.source.top,
            kScreenCopy);
     return true;
 }
 
 bool captureArea(MirrorContext& context) {
-    const int width = context.source.right - context.source.left;
-    const int height = context.source.bottom - context.source.top;
-    if (width < kMinCaptureSide || height < kMinCaptureSide) return false;
+    if (!hasMinimumSize(context.source, kMinCaptureSide)) return false;
+    const int width = static_cast<int>(rectWidth(context.source));
+    const int height = static_cast<int>(rectHeight(context.source));
     ensureBackBuffer(context, width, height);
-    if (!context.memoryDC) return false;
+    if (!context.buffer.dc()) return false;
     return copyScreen(context, width, height);
-}
-
-bool sameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 bool captureWindow(MirrorContext& context) {
@@ -42,18 +36,18 @@ bool captureWindow(MirrorContext& context) {
     if (!canBeMirrored(target)) return false;
     RECT rect{};
     if (!GetWindowRect(target, &rect)) return false;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (width < kMinCaptureSide || height < kMinCaptureSide) return false;
+    if (!hasMinimumSize(rect, kMinCaptureSide)) return false;
+    const int width = static_cast<int>(rectWidth(rect));
+    const int height = static_cast<int>(rectHeight(rect));
     // PrintWindow would hold this thread as long as a hung target: skip the
     // frame instead, and the mirror keeps its last picture.
     if (!SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTargetAnswerMs, nullptr)) return false;
     ensureBackBuffer(context, width, height);
-    if (!context.memoryDC) return false;
+    if (!context.buffer.dc()) return false;
 
     // Follow every change of the target's rectangle, not only a move, so a
     // resized target is not shown stretched into the old size.
-    if (!sameRect(rect, context.source)) {
+    if (!EqualRect(&rect, &context.source)) {
         context.source = rect;
         SetWindowPos(context.window, HWND_TOPMOST, rect.left, rect.top, width, height,
                      SWP_NOOWNERZORDER | SWP_NOACTIVATE);
@@ -63,9 +57,9 @@ bool captureWindow(MirrorContext& context) {
     // bits are plain memory once GDI is done with them, and clearing them
     // costs a fraction of a GDI fill.
     GdiFlush();
-    std::fill_n(context.pixels, static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
-    if (PrintWindow(target, context.memoryDC, PW_RENDERFULLCONTENT) &&
-        frameLooksUsable(context.pixels, context.bufferWidth, context.bufferHeight)) {
+    std::fill_n(context.buffer.pixels(), static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
+    if (PrintWindow(target, context.buffer.dc(), PW_RENDERFULLCONTENT) &&
+        frameLooksUsable(context.buffer.pixels(), width, height)) {
         context.fallbackLogged = false;
         return true;
     }
@@ -98,40 +92,9 @@ bool frameLooksUsable(const std::uint32_t* pixels, int width, int height) {
 }
 
 void ensureBackBuffer(MirrorContext& context, int width, int height) {
-    if (width <= 0 || height <= 0) return;
-    if (width == context.bufferWidth && height == context.bufferHeight && context.memoryDC) return;
-    releaseBackBuffer(context);
-
-    context.memoryDC = CreateCompatibleDC(ScreenDC().get());
-    std::uint32_t* pixels = nullptr;
-    context.dibSection = createPixelBitmap(width, height, pixels);
-    if (context.memoryDC && context.dibSection) {
-        context.pixels = pixels;
-        context.previousBitmap = SelectObject(context.memoryDC, context.dibSection);
-        context.bufferWidth = width;
-        context.bufferHeight = height;
-    } else {
-        releaseBackBuffer(context);
-    }
-}
-
-MirrorContext::~MirrorContext() { releaseBackBuffer(*this); }
-
-void releaseBackBuffer(MirrorContext& context) {
-    // The DIB section must be deselected first or DeleteObject keeps it alive.
-    if (context.memoryDC && context.previousBitmap) SelectObject(context.memoryDC, context.previousBitmap);
-    context.previousBitmap = nullptr;
-    context.pixels = nullptr;
-    if (context.dibSection) {
-        DeleteObject(context.dibSection);
-        context.dibSection = nullptr;
-    }
-    if (context.memoryDC) {
-        DeleteDC(context.memoryDC);
-        context.memoryDC = nullptr;
-    }
-    context.bufferWidth = 0;
-    context.bufferHeight = 0;
+    const MemoryCanvas& buffer = context.buffer;
+    if (width <= 0 || height <= 0 || (buffer.dc() && width == buffer.width() && height == buffer.height())) return;
+    context.buffer.makePixels(width, height);
 }
 
 bool captureFrame(MirrorContext& context) {
@@ -139,16 +102,17 @@ bool captureFrame(MirrorContext& context) {
 }
 
 void presentFrame(const MirrorContext& context, HDC dc) {
-    if (!context.memoryDC) return;
+    if (!context.buffer.dc()) return;
     RECT client{};
     GetClientRect(context.window, &client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
+    const int width = static_cast<int>(rectWidth(client));
+    const int height = static_cast<int>(rectHeight(client));
     if (width <= 0 || height <= 0) return;
 
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, 0, 0, width, height, context.memoryDC, 0, 0, context.bufferWidth, context.bufferHeight, SRCCOPY);
+    StretchBlt(dc, 0, 0, width, height, context.buffer.dc(), 0, 0, context.buffer.width(), context.buffer.height(),
+               SRCCOPY);
 
     if (context.outline) drawFrame(dc, RECT{0, 0, width, height}, kOutlineColour, 1);
 }

@@ -4,39 +4,33 @@
 
 #include <cstdint>
 
-// Per-mirror-window record, hung on the mirror through GWLP_USERDATA. It
-// owns its back buffer and frees it with itself.
-struct MirrorContext {
-    MirrorContext() = default;
-    ~MirrorContext();
-    MirrorContext(const MirrorContext&) = delete;
-    MirrorContext& operator=(const MirrorContext&) = delete;
+#include "settings/gdi.h"
 
+#ifndef PW_RENDERFULLCONTENT
+#define PW_RENDERFULLCONTENT 0x00000002
+#endif
+
+// Per-mirror-window record. Its window holds it, and so does each frame
+// under way (see mirror_windows.cpp).
+struct MirrorContext {
     HWND window = nullptr;
     RECT source{0, 0, 0, 0};
-    int bufferWidth = 0;
-    int bufferHeight = 0;
-    HDC memoryDC = nullptr;
-    HBITMAP dibSection = nullptr;
-    HGDIOBJ previousBitmap = nullptr;
-    std::uint32_t* pixels = nullptr;
+    // The last frame: a memory DC with a DIB section, its pixels and its size.
+    MemoryCanvas buffer;
     bool followsWindow = false;
     HWND targetWindow = nullptr;
     bool outline = true;
     bool fallbackLogged = false;
-    // A frame waits inside its capture; dropped meanwhile, it frees the record itself.
-    bool inFrame = false;
-    bool dropped = false;
+    // A frame waits inside its capture: one started meanwhile must not write the same buffer.
+    bool capturing = false;
 };
-
-inline constexpr int kMinCaptureSide = 8;
-inline constexpr COLORREF kOutlineColour = RGB(64, 68, 76);
 
 // A window that a one-window mirror can show: set, still there and not minimised.
 bool canBeMirrored(HWND window);
 
+// The buffer at this size: kept when it has it, made anew when not; sizes
+// of 0 or less change nothing.
 void ensureBackBuffer(MirrorContext& context, int width, int height);
-void releaseBackBuffer(MirrorContext& context);
 bool captureFrame(MirrorContext& context);
 void presentFrame(const MirrorContext& context, HDC dc);
 

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "app/log.h"
-#include "filter/capture.h"
 #include "filter/controller.h"
 #include "filter/operation.h"
+#include "settings/geometry.h"
 #include "settings/messages.h"
 #include "settings/window_facts.h"
 
@@ -17,17 +17,28 @@
 
 namespace {
 
+constexpr wchar_t kMirrorTitle[] = L"Clearpane mirror";
+constexpr wchar_t kCoverTitle[] = L"Clearpane cover";
+constexpr wchar_t kOutlineProperty[] = L"outline";
+constexpr DWORD kFilterWindowExStyle = WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+constexpr UINT kAreaMirrorPeriodMs = 33;
+constexpr UINT kWindowMirrorPeriodMs = 50;
+constexpr COLORREF kCoverFill = RGB(16, 17, 20);
+constexpr COLORREF kCoverFrame = RGB(52, 56, 63);
 constexpr UINT kShowFlags = SWP_SHOWWINDOW | SWP_NOACTIVATE;
+
+LRESULT CALLBACK mirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK coverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 HWND createFilterWindow(const AppState& state, const wchar_t* className, const wchar_t* title, const RECT& rect) {
     return CreateWindowExW(kFilterWindowExStyle, className, title, WS_POPUP, rect.left, rect.top,
-                           rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, state.instance,
-                           nullptr);
+                           static_cast<int>(rectWidth(rect)), static_cast<int>(rectHeight(rect)), nullptr, nullptr,
+                           state.instance, nullptr);
 }
 
 void showTopmost(HWND window, const RECT& rect) {
-    SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                 kShowFlags);
+    SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, static_cast<int>(rectWidth(rect)),
+                 static_cast<int>(rectHeight(rect)), kShowFlags);
 }
 
 void excludeFromCapture(HWND window) {
@@ -64,51 +75,50 @@ void presentNow(const MirrorContext& context) {
     }
 }
 
-// Creates, attaches, shows and starts one mirror; the state then owns it.
-bool putUpMirror(AppState& state, std::unique_ptr<MirrorContext> context, UINT periodMs) {
+// The window's share of its context, on the heap behind GWLP_USERDATA.
+using MirrorShare = std::shared_ptr<MirrorContext>;
+
+MirrorShare* shareOf(HWND window) { return reinterpret_cast<MirrorShare*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
+
+// One frame: capture, and present what is new. Printing the target waits on
+// its thread, and whatever is sent to us meanwhile may drop the mirror: the
+// frame's own share keeps the context until it ends.
+void refreshMirror(MirrorShare frame) {
+    MirrorContext& context = *frame;
+    if (context.capturing) return;
+    FilterOperation operation(appState);
+    context.capturing = true;
+    const bool fresh = captureFrame(context);
+    context.capturing = false;
+    // Dropped meanwhile, the mirror is gone or going: nothing to show.
+    if (fresh && mirrorContext(context.window) == &context) presentNow(context);
+}
+
+// Creates, attaches, shows and starts one mirror: its window holds the
+// context, and the state names the window.
+bool putUpMirror(AppState& state, const MirrorShare& context, UINT periodMs) {
     HWND window = createFilterWindow(state, kMirrorClass, kMirrorTitle, context->source);
     if (!window) return false;
     context->window = window;
-    MirrorContext* attached = context.release();
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(attached));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new MirrorShare(context)));
     excludeFromCapture(window);
     warnOnceWhenCapturesShowMirrorBlack(state);
-    showTopmost(window, attached->source);
+    showTopmost(window, context->source);
     SetTimer(window, kMirrorTimerId, periodMs, nullptr);
     state.mirrorWindows.push_back(window);
-    refreshMirror(*attached);
+    refreshMirror(context);
     return true;
-}
-
-MirrorContext* contextOf(HWND window) {
-    return reinterpret_cast<MirrorContext*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 }  // namespace
 
-void refreshMirror(MirrorContext& context) {
-    if (context.inFrame) return;
-    FilterOperation operation(appState);
-    // Printing the target waits on its thread, and whatever is sent to us
-    // meanwhile may drop this mirror: the record lives until the frame ends.
-    context.inFrame = true;
-    const bool fresh = captureFrame(context);
-    context.inFrame = false;
-    if (context.dropped) {
-        delete &context;
-    } else if (fresh) {
-        presentNow(context);
-    }
+MirrorContext* mirrorContext(HWND mirror) {
+    const MirrorShare* share = shareOf(mirror);
+    return share ? share->get() : nullptr;
 }
 
 void dropMirrorContext(HWND mirror) {
-    MirrorContext* context = contextOf(mirror);
-    SetWindowLongPtrW(mirror, GWLP_USERDATA, 0);
-    if (context && context->inFrame) {
-        context->dropped = true;
-    } else {
-        delete context;
-    }
+    delete reinterpret_cast<MirrorShare*>(SetWindowLongPtrW(mirror, GWLP_USERDATA, 0));
 }
 
 void registerFilterWindowClasses(HINSTANCE instance) {
@@ -121,11 +131,11 @@ BOOL CALLBACK createAreaMirror(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     const std::optional<RECT> part = partOnMonitor(state.region, monitorRect(monitor));
     if (!part) return TRUE;
 
-    auto context = std::make_unique<MirrorContext>();
+    const auto context = std::make_shared<MirrorContext>();
     context->followsWindow = false;
     context->source = *part;
     context->outline = state.outline;
-    putUpMirror(state, std::move(context), kAreaMirrorPeriodMs);
+    putUpMirror(state, context, kAreaMirrorPeriodMs);
     return TRUE;
 }
 
@@ -134,12 +144,12 @@ bool createWindowMirror(AppState& state) {
     GetWindowRect(state.targetWindow, &rect);
     if (!hasMinimumSize(rect, kMinMonitorOverlap)) return false;
 
-    auto context = std::make_unique<MirrorContext>();
+    const auto context = std::make_shared<MirrorContext>();
     context->followsWindow = true;
     context->targetWindow = state.targetWindow;
     context->source = rect;
     context->outline = state.outline;
-    return putUpMirror(state, std::move(context), kWindowMirrorPeriodMs);
+    return putUpMirror(state, context, kWindowMirrorPeriodMs);
 }
 
 void createCoverWindow(AppState& state) {
@@ -157,19 +167,12 @@ void createCoverWindow(AppState& state) {
 namespace {
 
 void paintCover(HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client{};
-    GetClientRect(window, &client);
-    HBRUSH fill = CreateSolidBrush(kCoverFill);
-    FillRect(dc, &client, fill);
-    DeleteObject(fill);
+    const WindowPaint paint(window);
+    fillSolid(paint.dc(), paint.client(), kCoverFill);
     if (GetPropW(window, kOutlineProperty)) {
-        HBRUSH frame = CreateSolidBrush(kCoverFrame);
-        FrameRect(dc, &client, frame);
-        DeleteObject(frame);
+        const GdiObject frame(CreateSolidBrush(kCoverFrame));
+        FrameRect(paint.dc(), &paint.client(), frame.get());
     }
-    EndPaint(window, &paint);
 }
 
 // What mirrors and the cover answer alike: never erased, never activated,
@@ -182,29 +185,27 @@ LRESULT filterWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return MA_NOACTIVATE;
     case WM_NCHITTEST:
         return HTTRANSPARENT;
+    case WM_NCDESTROY:
+        // Destroyed from here or by any program: what it holds goes with it,
+        // a mirror's context or the cover's outline mark.
+        dropMirrorContext(window);
+        RemovePropW(window, kOutlineProperty);
+        [[fallthrough]];
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
-}  // namespace
-
 LRESULT CALLBACK mirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        if (const MirrorContext* context = contextOf(window)) presentFrame(*context, dc);
-        EndPaint(window, &paint);
+        const WindowPaint paint(window);
+        if (const MirrorContext* context = mirrorContext(window)) presentFrame(*context, paint.dc());
         return 0;
     }
     case WM_TIMER:
-        if (MirrorContext* context = contextOf(window)) refreshMirror(*context);
+        if (const MirrorShare* share = shareOf(window)) refreshMirror(*share);
         return 0;
-    case WM_NCDESTROY:
-        // Destroyed from outside (any program may close it): its buffer goes with it.
-        dropMirrorContext(window);
-        return DefWindowProcW(window, message, wParam, lParam);
     default:
         return filterWindowDefault(window, message, wParam, lParam);
     }
@@ -215,10 +216,9 @@ LRESULT CALLBACK coverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_PAINT:
         paintCover(window);
         return 0;
-    case WM_NCDESTROY:
-        RemovePropW(window, kOutlineProperty);
-        return DefWindowProcW(window, message, wParam, lParam);
     default:
         return filterWindowDefault(window, message, wParam, lParam);
     }
 }
+
+}  // namespace

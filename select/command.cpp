@@ -2,7 +2,23 @@
 #include <windows.h>
 
 #include "filter/controller.h"
-#include "select/select.h"
+#include "select/overlay.h"
+
+namespace {
+
+void applyRegionSelection(AppState& state, bool wasActive, bool accepted, const RECT& area) {
+    state.selectionOpen = false;
+    if (accepted) {
+        setRegion(state, area);
+        setFilterActive(state, true);
+    } else if (wasActive) {
+        setFilterActive(state, true);  // back with the region it had
+    } else {
+        restartFilter(state);  // a filter turned on meanwhile comes up now
+    }
+}
+
+}  // namespace
 
 void startRegionSelection(std::function<void()> ended) {
     const bool wasActive = appState.filterActive;
@@ -15,16 +31,4 @@ void startRegionSelection(std::function<void()> ended) {
         if (ended) ended();
     };
     appState.selectionOpen = openSelectionOverlay(GetModuleHandleW(nullptr), done);
-}
-
-void applyRegionSelection(AppState& state, bool wasActive, bool accepted, const RECT& area) {
-    state.selectionOpen = false;
-    if (accepted) {
-        setRegion(state, area);
-        setFilterActive(state, true);
-    } else if (wasActive) {
-        setFilterActive(state, true);  // back with the region it had
-    } else {
-        restartFilter(state);  // a filter turned on meanwhile comes up now
-    }
 }

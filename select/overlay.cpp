@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "select/select.h"
+#include "select/overlay.h"
 #include "settings/geometry.h"
 #include "settings/window_facts.h"
 
@@ -13,13 +13,8 @@ namespace {
 // Set by the first open, whether or not the class could be registered.
 bool selectClassRegistrationAttempted = false;
 
+constexpr DWORD kSelectExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 constexpr DWORD kScreenCopy = SRCCOPY | CAPTUREBLT;  // CAPTUREBLT: layered windows too
-
-void registerSelectClassOnce(HINSTANCE instance) {
-    if (selectClassRegistrationAttempted) return;
-    selectClassRegistrationAttempted = true;
-    registerWindowClass(instance, kSelectClass, selectOverlayProc, IDC_CROSS);
-}
 
 SelectionOverlay* overlayOf(HWND window) {
     return reinterpret_cast<SelectionOverlay*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -29,21 +24,31 @@ SelectionOverlay* overlayOf(HWND window) {
 // moved over, not the whole virtual screen. The banner needs nothing, as
 // every paint draws it over whatever it covers.
 void invalidateChange(HWND window, const SelectionOverlay& overlay, const SelectionDrag& before) {
-    HDC measuring = CreateCompatibleDC(nullptr);
-    const HGDIOBJ font = overlay.labelFont.get();
-    const SIZE labelBefore = sizeLabelExtent(measuring, font, before);
-    const SIZE labelAfter = sizeLabelExtent(measuring, font, overlay.drag);
-    DeleteDC(measuring);
-    HRGN changed = CreateRectRgn(0, 0, 0, 0), box = CreateRectRgn(0, 0, 0, 0);
+    const MemoryDC measuring;
+    const HFONT font = overlay.labelFont.get();
+    const SIZE labelBefore = sizeLabelExtent(measuring.get(), font, before);
+    const SIZE labelAfter = sizeLabelExtent(measuring.get(), font, overlay.drag);
+    const GdiObject changed(CreateRectRgn(0, 0, 0, 0)), box(CreateRectRgn(0, 0, 0, 0));
     for (const RECT& part : dragChangeBoxes(before, overlay.drag, labelBefore, labelAfter)) {
         if (IsRectEmpty(&part)) continue;
-        SetRectRgn(box, part.left, part.top, part.right, part.bottom);
-        CombineRgn(changed, changed, box, RGN_OR);
+        SetRectRgn(box.get(), part.left, part.top, part.right, part.bottom);
+        CombineRgn(changed.get(), changed.get(), box.get(), RGN_OR);
     }
     // One call: under Wine every invalidation is a round trip to its server.
-    InvalidateRgn(window, changed, FALSE);
-    DeleteObject(box);
-    DeleteObject(changed);
+    InvalidateRgn(window, changed.get(), FALSE);
+}
+
+// Ends the selection once: the overlay goes, then the callback runs.
+void finishRegionSelection(SelectionOverlay* overlay, bool accepted, const RECT& area) {
+    if (!overlay || overlay->drag.finished) return;
+    overlay->drag.finished = true;
+    RegionSelectionCallback callback = overlay->callback;
+    const RECT chosen = area;  // `area` may point into the record, which WM_DESTROY frees
+    HWND window = overlay->window;
+    ReleaseCapture();
+    DestroyWindow(window);
+    // The overlay is off the screen before the receiver makes any window.
+    if (callback) callback(accepted, chosen);
 }
 
 void handleStep(HWND window, SelectionOverlay& overlay, const SelectionEvent& event) {
@@ -71,6 +76,48 @@ void onDestroy(HWND window) {
     releaseSelectionBitmaps(*overlay);
     // Frees the stored callback too: copied out by finishRegionSelection, or abandoned.
     delete overlay;
+}
+
+LRESULT CALLBACK selectOverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETCURSOR:
+        SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+        return 1;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers every pixel
+    case WM_PAINT:
+        if (const SelectionOverlay* overlay = overlayOf(window)) {
+            paintSelectionOverlay(window, *overlay);
+        } else {
+            ValidateRect(window, nullptr);
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+        return onInput(window, SelectionInput::LeftDown, lParam);
+    case WM_MOUSEMOVE:
+        return onInput(window, SelectionInput::Move, lParam);
+    case WM_LBUTTONUP:
+        return onInput(window, SelectionInput::LeftUp, lParam);
+    case WM_RBUTTONDOWN:
+        return onInput(window, SelectionInput::RightDown, lParam);
+    case WM_KEYDOWN:
+        return onInput(window, SelectionInput::KeyDown, 0, wParam);
+    case WM_CLOSE:
+        // Alt+F4 and other closes cancel like Esc, so that a filter the
+        // command took down comes back instead of staying off.
+        return onInput(window, SelectionInput::KeyDown, 0, VK_ESCAPE);
+    case WM_DESTROY:
+        onDestroy(window);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void registerSelectClassOnce(HINSTANCE instance) {
+    if (selectClassRegistrationAttempted) return;
+    selectClassRegistrationAttempted = true;
+    registerWindowClass(instance, kSelectClass, selectOverlayProc, IDC_CROSS);
 }
 
 }  // namespace
@@ -108,8 +155,8 @@ bool openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelect
     overlay->callback = std::move(callback);
     overlay->originX = area.left;
     overlay->originY = area.top;
-    overlay->width = area.right - area.left;
-    overlay->height = area.bottom - area.top;
+    overlay->width = static_cast<int>(rectWidth(area));
+    overlay->height = static_cast<int>(rectHeight(area));
 
     // Before the window exists, so that the screenshot shows what lies beneath.
     takeSelectionScreenshot(*overlay);
@@ -133,52 +180,4 @@ bool openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelect
 
 void cancelRegionSelection() {
     if (HWND window = threadWindowOfClass(kSelectClass)) finishRegionSelection(overlayOf(window), false, RECT{0, 0, 0, 0});
-}
-
-void finishRegionSelection(SelectionOverlay* overlay, bool accepted, const RECT& area) {
-    if (!overlay || overlay->drag.finished) return;
-    overlay->drag.finished = true;
-    RegionSelectionCallback callback = overlay->callback;
-    const RECT chosen = area;  // `area` may point into the record, which WM_DESTROY frees
-    HWND window = overlay->window;
-    ReleaseCapture();
-    DestroyWindow(window);
-    // The overlay is off the screen before the receiver makes any window.
-    if (callback) callback(accepted, chosen);
-}
-
-LRESULT CALLBACK selectOverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SETCURSOR:
-        SetCursor(LoadCursorW(nullptr, IDC_CROSS));
-        return 1;
-    case WM_ERASEBKGND:
-        return 1;  // the paint covers every pixel
-    case WM_PAINT:
-        if (const SelectionOverlay* overlay = overlayOf(window)) {
-            paintSelectionOverlay(window, *overlay);
-        } else {
-            ValidateRect(window, nullptr);
-        }
-        return 0;
-    case WM_LBUTTONDOWN:
-        return onInput(window, SelectionInput::LeftDown, lParam);
-    case WM_MOUSEMOVE:
-        return onInput(window, SelectionInput::Move, lParam);
-    case WM_LBUTTONUP:
-        return onInput(window, SelectionInput::LeftUp, lParam);
-    case WM_RBUTTONDOWN:
-        return onInput(window, SelectionInput::RightDown, lParam);
-    case WM_KEYDOWN:
-        return onInput(window, SelectionInput::KeyDown, 0, wParam);
-    case WM_CLOSE:
-        // Alt+F4 and other closes cancel like Esc, so that a filter the
-        // command took down comes back instead of staying off.
-        return onInput(window, SelectionInput::KeyDown, 0, VK_ESCAPE);
-    case WM_DESTROY:
-        onDestroy(window);
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
 }

@@ -1,4 +1,4 @@
-#include "select/select.h"
+#include "select/overlay.h"
 
 #include "settings/geometry.h"
 

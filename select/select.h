@@ -1,139 +1,22 @@
 #pragma once
 
-// Region selection: a full-screen overlay that shows a frozen,
-// dimmed screenshot of the virtual screen, on which the user drags out the
-// area that the filter mirrors or covers.
+// Region selection: a full-screen overlay that shows a frozen, dimmed
+// screenshot of the virtual screen, on which the user drags out the area
+// that the filter mirrors or covers.
 
 #include <windows.h>
 
-#include <array>
 #include <functional>
-#include <optional>
 
-#include "settings/gdi.h"
-#include "settings/settings.h"
-
+// The overlay's window, as other programs find it.
 inline constexpr wchar_t kSelectClass[] = L"CP_Select";
 inline constexpr wchar_t kSelectTitle[] = L"Clearpane select area";
-inline constexpr DWORD kSelectExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-
-// Drawing constants.
-inline constexpr BYTE kDimAlpha = 97;  // black over the screenshot: each channel keeps 158/255
-inline constexpr COLORREF kSelectAccent = RGB(236, 55, 80);  // outline and label box
-inline constexpr int kOutlineWidth = 2;
-inline constexpr COLORREF kLabelText = RGB(255, 255, 255);
-inline constexpr COLORREF kBannerFill = RGB(8, 9, 12);
-inline constexpr COLORREF kBannerText = RGB(240, 240, 244);
-inline constexpr int kLabelFontHeight = -14;
-inline constexpr int kBannerFontHeight = -16;
-inline constexpr wchar_t kSelectFontFace[] = L"Segoe UI";
-inline constexpr wchar_t kSizeLabelFormat[] = L"%d \u00D7 %d";
-inline constexpr wchar_t kBannerTextLine[] = L"Drag to select the area to filter out     Esc to cancel";
-// Width and height of a drawn selection must each exceed this.
-inline constexpr int kMaxUndrawnSide = 1;
-
-// The overlay's font at this height.
-HFONT createSelectFont(int height);
-
-// Receives the outcome of one selection: accepted with an area in
-// virtual-screen pixels, or not (the area then means nothing).
-using RegionSelectionCallback = std::function<void(bool accepted, RECT area)>;
-
-// The drag as the overlay's messages leave it, in overlay client coordinates.
-struct SelectionDrag {
-    int startX = 0;
-    int startY = 0;
-    int currentX = 0;
-    int currentY = 0;
-    bool dragging = false;
-    bool finished = false;  // the selection has ended; later endings are ignored
-};
-
-// The state of one running selection; hangs on its window (GWLP_USERDATA).
-struct SelectionOverlay {
-    HWND window = nullptr;
-    int originX = 0;  // virtual-screen point of client (0, 0)
-    int originY = 0;
-    int width = 0;
-    int height = 0;
-    MemoryCanvas bright;  // the screenshot as taken
-    MemoryCanvas dimmed;  // its darkened copy
-    // Made once for every paint and move of this selection.
-    GdiObject labelFont{createSelectFont(kLabelFontHeight)};
-    GdiObject bannerFont{createSelectFont(kBannerFontHeight)};
-    SelectionDrag drag;
-    RegionSelectionCallback callback;
-};
-
-// ---- the rules of a selection, as plain functions ------------------------
-
-// The overlay's input, reduced to what the rules look at.
-enum class SelectionInput { LeftDown, Move, LeftUp, RightDown, KeyDown };
-struct SelectionEvent {
-    SelectionInput input;
-    POINT point{0, 0};  // client coordinates (mouse input)
-    WPARAM key = 0;     // virtual key (KeyDown)
-};
-
-enum class SelectionOutcome { Continue, Accepted, Cancelled };
-
-// What one event does: the drag after it, whether the overlay must be
-// repainted, and how the selection ends, if it does.
-struct SelectionStep {
-    SelectionDrag drag;
-    bool repaint = false;
-    SelectionOutcome outcome = SelectionOutcome::Continue;
-    // Accepted: the area in virtual-screen coordinates. Cancelled by a small
-    // drag: that rectangle in client coordinates. Esc or right button: empty.
-    RECT area{0, 0, 0, 0};
-};
-
-// `origin` is the virtual-screen point of client (0, 0). An ended selection
-// (drag.finished) ignores every event.
-SelectionStep nextSelectionStep(const SelectionDrag& drag, const SelectionEvent& event, POINT origin);
-
-// The rectangle drawn while dragging; none when not dragging or when a side
-// is one pixel or less.
-std::optional<RECT> liveSelectionRect(const SelectionDrag& drag);
-// The size label's box for a selection and the measured text.
-RECT sizeLabelBox(const RECT& selection, SIZE text);
-// The banner's box, centred on the whole client area, for the measured text.
-RECT bannerBox(const RECT& client, SIZE text);
-// What a step of the drag changes on the overlay, as boxes (empty ones mean
-// nothing): the selection before and after it, outline included, less what
-// lies inside both, and the size label of each (their measured texts given).
-std::array<RECT, 10> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, SIZE labelBefore,
-                                     SIZE labelAfter);
-
-// ---- the overlay ---------------------------------------------------------
-
-// Takes the screenshot and opens the overlay over the virtual screen. Returns
-// once it is shown; the callback runs later, at most once, after the overlay
-// is gone. When the overlay cannot be made, the callback is dropped unused
-// and the result is false.
-bool openSelectionOverlay(HINSTANCE instance, RegionSelectionCallback callback);
-// The same over a given part of the virtual screen (the benchmark's sizes).
-bool openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelectionCallback callback);
-// Ends this thread's open selection as Esc does, if one is open; its
-// callback has run when this returns.
-void cancelRegionSelection();
 
 // The Select Area command (menu command 4, hot key 3): takes the filter
 // down while the user selects, then stores the area and turns the filter on,
 // or brings back what was there before; `ended` runs after that.
 // state.selectionOpen holds while the overlay is up.
 void startRegionSelection(std::function<void()> ended = {});
-// The Select Area command's outcome, applied to the state.
-void applyRegionSelection(AppState& state, bool wasActive, bool accepted, const RECT& area);
-
-LRESULT CALLBACK selectOverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Screenshot and dimmed copy of the record's area into its DCs; false when
-// any DC or bitmap could not be made (painting then skips what is missing).
-bool takeSelectionScreenshot(SelectionOverlay& overlay);
-void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay);
-// The measured text of the size label the drag shows; zero when none.
-SIZE sizeLabelExtent(HDC dc, HGDIOBJ font, const SelectionDrag& drag);
-// Ends the selection once: the overlay goes, then the callback runs.
-void finishRegionSelection(SelectionOverlay* overlay, bool accepted, const RECT& area);
-void releaseSelectionBitmaps(SelectionOverlay& overlay);
+// Ends this thread's open selection as Esc does, if one is open; its
+// callback has run when this returns.
+void cancelRegionSelection();

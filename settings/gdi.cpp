@@ -1,23 +1,29 @@
 #include "settings/gdi.h"
 
-bool MemoryCanvas::select(HDC dc, HBITMAP bitmap) {
+bool MemoryCanvas::select(HDC dc, HBITMAP bitmap, int width, int height) {
     dc_ = dc;
     bitmap_ = bitmap;
     if (dc_ && bitmap_) previous_ = SelectObject(dc_, bitmap_);
-    if (previous_) return true;
-    release();
-    return false;
+    if (!previous_) {
+        release();
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    return true;
 }
 
 bool MemoryCanvas::make(HDC like, int width, int height) {
     release();
-    return select(CreateCompatibleDC(like), CreateCompatibleBitmap(like, width, height));
+    return select(CreateCompatibleDC(like), CreateCompatibleBitmap(like, width, height), width, height);
 }
 
 bool MemoryCanvas::makePixels(int width, int height) {
     release();
     std::uint32_t* pixels = nullptr;
-    if (!select(CreateCompatibleDC(ScreenDC().get()), createPixelBitmap(width, height, pixels))) return false;
+    if (!select(CreateCompatibleDC(ScreenDC().get()), createPixelBitmap(width, height, pixels), width, height)) {
+        return false;
+    }
     pixels_ = pixels;
     return true;
 }
@@ -30,6 +36,7 @@ void MemoryCanvas::release() {
     bitmap_ = nullptr;
     if (dc_) DeleteDC(dc_);
     dc_ = nullptr;
+    width_ = height_ = 0;
 }
 
 HBITMAP createPixelBitmap(int width, int height, std::uint32_t*& pixels) {
@@ -50,12 +57,14 @@ HBITMAP createPixelBitmap(int width, int height, std::uint32_t*& pixels) {
     return bitmap;
 }
 
+void fillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+    const GdiObject brush(CreateSolidBrush(colour));
+    FillRect(dc, &rect, brush.get());
+}
+
 void drawFrame(HDC dc, const RECT& rect, COLORREF colour, int width) {
-    HPEN pen = CreatePen(PS_SOLID, width, colour);
-    {
-        const SelectedObject penSelected(dc, pen);
-        const SelectedObject noFill(dc, GetStockObject(NULL_BRUSH));
-        Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
-    }
-    DeleteObject(pen);
+    const GdiObject pen(CreatePen(PS_SOLID, width, colour));
+    const SelectedObject penSelected(dc, pen.get());
+    const SelectedObject noFill(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
 }

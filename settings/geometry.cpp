@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+std::wstring sizeText(const RECT& rect) {
+    return std::to_wstring(rectWidth(rect)) + L" \u00D7 " + std::to_wstring(rectHeight(rect));
+}
+
 bool hasMinimumSize(const RECT& rect, int side) { return rectWidth(rect) >= side && rectHeight(rect) >= side; }
 
 bool isUsableRegion(const RECT& rect) { return hasMinimumSize(rect, kMinRegionSide); }

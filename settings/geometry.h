@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 // Rectangle and monitor rules shared by the filter, region selection and
 // overlay hiding. Sizes are measured in 64 bits: stored or dragged
@@ -15,6 +16,9 @@ inline constexpr int kMinMonitorOverlap = 16;
 
 inline long long rectWidth(const RECT& rect) { return static_cast<long long>(rect.right) - rect.left; }
 inline long long rectHeight(const RECT& rect) { return static_cast<long long>(rect.bottom) - rect.top; }
+// Width and height as the user reads them: the multiplication sign (U+00D7)
+// between them, a space either side.
+std::wstring sizeText(const RECT& rect);
 
 // At least kMinRegionSide on each side.
 bool isUsableRegion(const RECT& rect);

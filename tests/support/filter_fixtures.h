@@ -68,7 +68,7 @@ inline void PrintTo(const Rgb& c, std::ostream* out) { *out << "RGB(" << c.r << 
 inline Rgb rgb(COLORREF c) { return {GetRValue(c), GetGValue(c), GetBValue(c)}; }
 
 inline COLORREF bufferPixel(const MirrorContext& context, int x, int y) {
-    return colourOf(context.pixels[static_cast<size_t>(y) * context.bufferWidth + x]);
+    return colourOf(context.buffer.pixels()[static_cast<size_t>(y) * context.buffer.width() + x]);
 }
 
 // A copy of part of the screen, taken the way a capture would see it.
@@ -121,9 +121,7 @@ inline bool windowsAgreeWithState(const AppState& state) {
            state.filterActive != (mirrors.empty() && covers.empty());
 }
 
-inline MirrorContext* contextOf(HWND mirror) {
-    return reinterpret_cast<MirrorContext*>(GetWindowLongPtrW(mirror, GWLP_USERDATA));
-}
+inline MirrorContext* contextOf(HWND mirror) { return mirrorContext(mirror); }
 
 // A top-most popup of this process that paints four quadrants: one set of
 // colours on the screen (WM_PAINT) and another when asked to print itself

@@ -42,9 +42,9 @@ TEST(CaptureArea, CopiesTheScreenRectangleIntoTheBuffer) {
         owned.source = place;
         ASSERT_TRUE(captureFrame(owned));
         const MirrorContext& c = owned;
-        ASSERT_EQ(c.bufferWidth, 200);
-        ASSERT_EQ(c.bufferHeight, 160);
-        ASSERT_NE(c.pixels, nullptr);
+        ASSERT_EQ(c.buffer.width(), 200);
+        ASSERT_EQ(c.buffer.height(), 160);
+        ASSERT_NE(c.buffer.pixels(), nullptr);
         EXPECT_EQ(fx::bufferPixel(c, 0, 0), kScreenQuads[0]);
         EXPECT_EQ(fx::bufferPixel(c, 50, 40), kScreenQuads[0]);
         EXPECT_EQ(fx::bufferPixel(c, 99, 79), kScreenQuads[0]);
@@ -57,8 +57,8 @@ TEST(CaptureArea, CopiesTheScreenRectangleIntoTheBuffer) {
         // the bottom-right quadrant, so left and top are honoured.
         owned.source = RECT{place.left + 100, place.top + 80, place.left + 180, place.top + 140};
         ASSERT_TRUE(captureFrame(owned));
-        EXPECT_EQ(c.bufferWidth, 80);
-        EXPECT_EQ(c.bufferHeight, 60);
+        EXPECT_EQ(c.buffer.width(), 80);
+        EXPECT_EQ(c.buffer.height(), 60);
         EXPECT_EQ(fx::bufferPixel(c, 0, 0), kScreenQuads[3]);
         EXPECT_EQ(fx::bufferPixel(c, 79, 59), kScreenQuads[3]);
     }
@@ -81,13 +81,9 @@ TEST(CaptureArea, SourcesBelowEightPixelsAreNotCaptured) {
         MirrorContext owned;
         owned.source = test.source;
         EXPECT_EQ(captureFrame(owned), test.captured);
-        if (test.captured) {
-            EXPECT_EQ(owned.bufferWidth, 8);
-            EXPECT_EQ(owned.bufferHeight, 8);
-        } else {
-            EXPECT_EQ(owned.memoryDC, nullptr);
-            EXPECT_EQ(owned.bufferWidth, 0);
-        }
+        EXPECT_EQ(owned.buffer.dc() != nullptr, test.captured);
+        EXPECT_EQ(owned.buffer.width(), test.captured ? 8 : 0);
+        EXPECT_EQ(owned.buffer.height(), test.captured ? 8 : 0);
     }
 }
 
@@ -97,9 +93,9 @@ TEST(CaptureBuffer, ReusedWhileTheSizeStaysAndRecreatedWhenItChanges) {
     MirrorContext c;
     c.source = fx::rect(100, 100, 164, 163);
     ASSERT_TRUE(captureFrame(c));
-    const HDC dc = c.memoryDC;
-    const HBITMAP bitmap = c.dibSection;
-    const std::uint32_t* bits = c.pixels;
+    const HDC dc = c.buffer.dc();
+    const HBITMAP bitmap = c.buffer.bitmap();
+    const std::uint32_t* bits = c.buffer.pixels();
     EXPECT_EQ(GetObjectType(dc), static_cast<DWORD>(OBJ_MEMDC));
     EXPECT_EQ(GetObjectType(bitmap), static_cast<DWORD>(OBJ_BITMAP));
     EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), bitmap);
@@ -112,56 +108,50 @@ TEST(CaptureBuffer, ReusedWhileTheSizeStaysAndRecreatedWhenItChanges) {
     // Same size elsewhere on the screen: the very same buffer.
     c.source = fx::rect(-500, 300, -436, 363);
     ASSERT_TRUE(captureFrame(c));
-    EXPECT_EQ(c.memoryDC, dc);
-    EXPECT_EQ(c.dibSection, bitmap);
-    EXPECT_EQ(c.pixels, bits);
+    EXPECT_EQ(c.buffer.dc(), dc);
+    EXPECT_EQ(c.buffer.bitmap(), bitmap);
+    EXPECT_EQ(c.buffer.pixels(), bits);
     ensureBackBuffer(c, 64, 63);
-    EXPECT_EQ(c.dibSection, bitmap);
+    EXPECT_EQ(c.buffer.bitmap(), bitmap);
 
     // Nonsense sizes change nothing.
     ensureBackBuffer(c, 0, 10);
     ensureBackBuffer(c, 10, -1);
-    EXPECT_EQ(c.dibSection, bitmap);
-    EXPECT_EQ(c.bufferWidth, 64);
+    EXPECT_EQ(c.buffer.bitmap(), bitmap);
+    EXPECT_EQ(c.buffer.width(), 64);
 
     // A new size: a new buffer of that size, and the old objects are gone.
     c.source = fx::rect(100, 100, 200, 150);
     ASSERT_TRUE(captureFrame(c));
-    EXPECT_EQ(c.bufferWidth, 100);
-    EXPECT_EQ(c.bufferHeight, 50);
-    ASSERT_EQ(GetObjectW(c.dibSection, sizeof info, &info), static_cast<int>(sizeof info));
+    EXPECT_EQ(c.buffer.width(), 100);
+    EXPECT_EQ(c.buffer.height(), 50);
+    ASSERT_EQ(GetObjectW(c.buffer.bitmap(), sizeof info, &info), static_cast<int>(sizeof info));
     EXPECT_EQ(info.bmWidth, 100);
     EXPECT_EQ(info.bmHeight, 50);
     // Handle values may be recycled; a different one must be freed.
-    if (c.dibSection != bitmap) {
-        EXPECT_EQ(GetObjectType(bitmap), 0u);
-    }
-    if (c.memoryDC != dc) {
-        EXPECT_EQ(GetObjectType(dc), 0u);
-    }
+    EXPECT_TRUE(c.buffer.bitmap() == bitmap || GetObjectType(bitmap) == 0) << "the old DIB section survives";
+    EXPECT_TRUE(c.buffer.dc() == dc || GetObjectType(dc) == 0) << "the old DC survives";
 }
 
 TEST(CaptureBuffer, ReleaseFreesTheDcAndTheBitmap) {
     MirrorContext c;
     ensureBackBuffer(c, 120, 90);
-    const HDC dc = c.memoryDC;
-    const HBITMAP bitmap = c.dibSection;
+    const HDC dc = c.buffer.dc();
+    const HBITMAP bitmap = c.buffer.bitmap();
     ASSERT_NE(dc, nullptr);
     ASSERT_NE(bitmap, nullptr);
-    ASSERT_NE(c.previousBitmap, nullptr);
 
-    releaseBackBuffer(c);
+    c.buffer.release();
     EXPECT_EQ(GetObjectType(bitmap), 0u) << "the DIB section outlived its release (still selected?)";
     EXPECT_EQ(GetObjectType(dc), 0u);
-    EXPECT_EQ(c.memoryDC, nullptr);
-    EXPECT_EQ(c.dibSection, nullptr);
-    EXPECT_EQ(c.previousBitmap, nullptr);
-    EXPECT_EQ(c.pixels, nullptr);
-    EXPECT_EQ(c.bufferWidth, 0);
-    EXPECT_EQ(c.bufferHeight, 0);
+    EXPECT_EQ(c.buffer.dc(), nullptr);
+    EXPECT_EQ(c.buffer.bitmap(), nullptr);
+    EXPECT_EQ(c.buffer.pixels(), nullptr);
+    EXPECT_EQ(c.buffer.width(), 0);
+    EXPECT_EQ(c.buffer.height(), 0);
 
-    releaseBackBuffer(c);  // nothing left to free: harmless
-    EXPECT_EQ(c.memoryDC, nullptr);
+    c.buffer.release();  // nothing left to free: harmless
+    EXPECT_EQ(c.buffer.dc(), nullptr);
 }
 
 // ---- one-window capture --------------------------------------------------
@@ -177,8 +167,8 @@ TEST(CaptureWindow, OwnWindowGivesItsOwnDrawing) {
     c.source = fx::rect(600, 200, 760, 320);
     ASSERT_TRUE(captureFrame(c));
     EXPECT_GT(target.printCount(), 0);
-    ASSERT_EQ(c.bufferWidth, 160);
-    ASSERT_EQ(c.bufferHeight, 120);
+    ASSERT_EQ(c.buffer.width(), 160);
+    ASSERT_EQ(c.buffer.height(), 120);
     // What the window printed, not what the screen shows.
     EXPECT_EQ(fx::bufferPixel(c, 10, 10), kPrintQuads[0]);
     EXPECT_EQ(fx::bufferPixel(c, 150, 10), kPrintQuads[1]);
@@ -233,12 +223,12 @@ TEST(CaptureWindow, NoCaptureOfMissingMinimisedGoneOrTinyTargets) {
     PatternWindow target(fx::rect(600, 200, 760, 320), kScreenQuads, kPrintQuads);
     c.targetWindow = target.get();
     ASSERT_TRUE(captureFrame(c));
-    const HBITMAP bitmap = c.dibSection;
+    const HBITMAP bitmap = c.buffer.bitmap();
 
     ShowWindow(target.get(), SW_MINIMIZE);
     ASSERT_TRUE(IsIconic(target.get()));
     EXPECT_FALSE(captureFrame(c)) << "minimised";
-    EXPECT_EQ(c.dibSection, bitmap) << "the last frame is kept";
+    EXPECT_EQ(c.buffer.bitmap(), bitmap) << "the last frame is kept";
 
     ShowWindow(target.get(), SW_RESTORE);
     EXPECT_TRUE(captureFrame(c)) << "restored";
@@ -317,9 +307,13 @@ private:
     HWND window_ = nullptr;
 };
 
+// The outline's pen and its hollow brush must not stay selected afterwards.
 void present(const MirrorContext& c) {
     HDC dc = GetDC(c.window);
+    const HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN), brush = GetCurrentObject(dc, OBJ_BRUSH);
     presentFrame(c, dc);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush);
     ReleaseDC(c.window, dc);
 }
 
@@ -332,11 +326,9 @@ TEST(CapturePresent, DrawsTheBufferOneToOneWithAnOptionalOutline) {
     MirrorContext c;
     c.window = window.get();
     ensureBackBuffer(c, 120, 90);
-    ASSERT_NE(c.pixels, nullptr);
+    ASSERT_NE(c.buffer.pixels(), nullptr);
     for (int y = 0; y < 90; ++y) {
-        for (int x = 0; x < 120; ++x) {
-            c.pixels[y * 120 + x] = fx::pixelOf(gradient(x, y));
-        }
+        for (int x = 0; x < 120; ++x) c.buffer.pixels()[y * 120 + x] = fx::pixelOf(gradient(x, y));
     }
 
     const COLORREF frame = RGB(64, 68, 76);
@@ -384,7 +376,7 @@ TEST(CapturePresent, StretchesTheBufferToTheClientAreaAndSkipsWithoutBuffer) {
 
     // A 50 x 40 buffer of one colour fills the whole 100 x 80 client.
     ensureBackBuffer(c, 50, 40);
-    for (int i = 0; i < 50 * 40; ++i) c.pixels[i] = fx::pixelOf(RGB(180, 40, 90));
+    for (int i = 0; i < 50 * 40; ++i) c.buffer.pixels()[i] = fx::pixelOf(RGB(180, 40, 90));
     present(c);
     ASSERT_TRUE(waitUntil([&] { return fx::screenPixel(1150, 340) == RGB(180, 40, 90); }, 3000));
     const fx::ScreenGrab grab = fx::grabScreen(place);
@@ -428,8 +420,8 @@ TEST_F(CaptureFollow, MirrorTakesEveryNewRectangleOfItsTarget) {
         const MirrorContext* c = fx::contextOf(mirror);
         ASSERT_NE(c, nullptr);
         EXPECT_EQ(fx::box(c->source), fx::box(step.to));
-        EXPECT_EQ(c->bufferWidth, step.to.right - step.to.left);
-        EXPECT_EQ(c->bufferHeight, step.to.bottom - step.to.top);
+        EXPECT_EQ(c->buffer.width(), step.to.right - step.to.left);
+        EXPECT_EQ(c->buffer.height(), step.to.bottom - step.to.top);
     }
 }
 

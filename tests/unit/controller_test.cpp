@@ -452,9 +452,9 @@ TEST_F(ControllerStart, MirrorOfAnotherProgramsWindowShowsTheScreenPixelsThere) 
 
     const MirrorContext* context = fx::contextOf(appState.mirrorWindows[0]);
     ASSERT_NE(context, nullptr);
-    ASSERT_EQ(context->bufferWidth, 500);
-    ASSERT_EQ(context->bufferHeight, 400);
-    const std::vector<std::uint32_t> frame(context->pixels, context->pixels + 500 * 400);
+    ASSERT_EQ(context->buffer.width(), 500);
+    ASSERT_EQ(context->buffer.height(), 400);
+    const std::vector<std::uint32_t> frame(context->buffer.pixels(), context->buffer.pixels() + 500 * 400);
     // Under Wine PrintWindow of another process draws nothing, so what the
     // mirror holds is the screen at the window's place: once the mirror is
     // gone again, the screen there shows the same picture.

@@ -79,8 +79,8 @@ TEST_F(MirrorWindows, AreaMirrorIsAClickThroughTopMostPopup) {
     EXPECT_EQ(fx::box(context->source), (Box{100, 150, 420, 390}));
     EXPECT_TRUE(context->outline);
     // The first frame was captured when the mirror was made.
-    EXPECT_EQ(context->bufferWidth, 320);
-    EXPECT_EQ(context->bufferHeight, 240);
+    EXPECT_EQ(context->buffer.width(), 320);
+    EXPECT_EQ(context->buffer.height(), 240);
 
     // The outline choice travels into the context.
     setOutline(state_, false);
@@ -227,8 +227,8 @@ TEST_F(MirrorWindows, MirrorClosedFromOutsideFreesItsBufferAndTheNextStopIsClean
     const HWND mirror = state_.mirrorWindows.at(0);
     const MirrorContext* context = fx::contextOf(mirror);
     ASSERT_NE(context, nullptr);
-    const HDC dc = context->memoryDC;
-    const HBITMAP bitmap = context->dibSection;
+    const HDC dc = context->buffer.dc();
+    const HBITMAP bitmap = context->buffer.bitmap();
     SendMessageW(mirror, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(mirror));
     EXPECT_EQ(GetObjectType(bitmap), 0u);

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "select/select.h"
+#include "select/overlay.h"
 #include "support/filter_fixtures.h"
 
 namespace {
