@@ -249,7 +249,7 @@ TEST(CaptureWindow, NoCaptureOfMissingMinimisedGoneOrTinyTargets) {
 
 // ---- usability test ------------------------------------------------------
 
-TEST(CaptureUsability, SampleStep) {
+TEST(CaptureUsability, AboutFourThousandPixelsAreSampledWhateverTheFrameSize) {
     EXPECT_EQ(usabilitySampleStep(1920ull * 1080), 506u);
     EXPECT_EQ(usabilitySampleStep(64ull * 63), 1u);
     EXPECT_EQ(usabilitySampleStep(4095), 1u);

@@ -87,7 +87,7 @@ TEST_F(Overlays, StartUpShowsWhatAValidRecordNamesAndLeavesAnInvalidOneAlone) {
     EXPECT_EQ(storedRecord(), recordOf({0x42})) << "an add replaces an invalid value";
 }
 
-TEST_F(Overlays, ClassificationRulesInOrder) {
+TEST_F(Overlays, OnlyTopMostLayeredOrClickThroughToolWindowsOfOthersOverMostOfAMonitorAreOverlays) {
     constexpr DWORD kOwn = 7;
     const WindowFacts overlay{42, true, false, ox::kOverlayStyle, {0, 0, 1000, 1000}, L"", L"Annotate", kPrimary};
     struct Case {

@@ -24,7 +24,7 @@ std::wstring describe(const std::vector<TrayMenuItem>& items) {
     return all;
 }
 
-TEST(TrayMenu, ItemsTextsIdsAndFlagsFollowTheState) {
+TEST(TrayMenu, ItemsShowTheStateAndSendTheirCommands) {
     EXPECT_EQ(describe(trayMenuItems(AppState{}, false)),
               L"Clearpane \u00B7 idle 0/2| 0/2048|Hide Annotations\tCtrl+Alt+Shift+D 1/0|"
               L"Peek for 5 Seconds\tCtrl+Alt+Shift+P 2/1| 0/2048|Whole Screen\tCtrl+Alt+Shift+F 3/0|"
@@ -51,7 +51,7 @@ TEST(TrayMenu, ItemsTextsIdsAndFlagsFollowTheState) {
     EXPECT_EQ(trayMenuItems(on, true).size(), 18u);
 }
 
-TEST(Picker, CandidateTests) {
+TEST(Picker, OffersOnlyShownTitledNonToolWindowsOfOtherProgramsOfAtLeast120By90) {
     const WindowFacts good{8, true, false, WS_EX_APPWINDOW, RECT{0, 0, 120, 90}, L"Editor", L"", RECT{}};
     const struct {
         const char* what;
@@ -141,7 +141,7 @@ TEST_F(Shell, TipComesOnceWhenHideAnnotationsTurnsAScreenAreaFilterOn) {
     EXPECT_FALSE(none.shown);
 }
 
-TEST_F(Shell, CommandsAndHotKeysReachTheirActions) {
+TEST_F(Shell, MenuCommandsAndHotKeysDoWhatTheirItemsSay) {
     setRegion(appState, RECT{200, 150, 600, 450});
     send(WM_COMMAND, MAKEWPARAM(kCommandOutline, 1));  // the high word is ignored
     send(WM_COMMAND, kCommandHideOverlays);
