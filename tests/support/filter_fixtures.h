@@ -135,13 +135,10 @@ public:
 
     PatternWindow(const RECT& rect, const Quads& onScreen, const Quads& whenPrinted, bool printRenders = true)
         : screen_(onScreen), print_(whenPrinted), printRenders_(printRenders) {
-        registerOnce();
-        window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"pattern", WS_POPUP,
-                                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+        window_ = ox::makeTestWindow(L"ClearpaneTestPattern", procedure,
+                                     WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, rect, false);
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetWindowPos(window_, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                     SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
         UpdateWindow(window_);
     }
     ~PatternWindow() { destroy(); }
@@ -173,17 +170,6 @@ public:
     }
 
 private:
-    static constexpr wchar_t kClass[] = L"ClearpaneTestPattern";
-
-    static void registerOnce() {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = procedure;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kClass;
-        RegisterClassExW(&wc);  // fails harmlessly when already registered
-    }
-
     static void paintQuadrants(HWND window, HDC dc, const Quads& colours) {
         RECT client{};
         GetClientRect(window, &client);
@@ -249,15 +235,8 @@ inline bool showsOnScreen(const PatternWindow& window, const PatternWindow::Quad
 // the program's shutdown path or post WM_QUIT into the test's thread.
 class HiddenMainWindow {
 public:
-    explicit HiddenMainWindow(WNDPROC procedure) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"ClearpaneTestMain";
-        RegisterClassExW(&wc);
-        window_ = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Clearpane test main", WS_POPUP, 0, 0, 0, 0,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
+    explicit HiddenMainWindow(WNDPROC procedure)
+        : window_(ox::makeTestWindow(L"ClearpaneTestMain", DefWindowProcW, WS_EX_TOOLWINDOW, RECT{}, false)) {
         SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
     }
     ~HiddenMainWindow() {
@@ -270,7 +249,7 @@ public:
     HWND get() const { return window_; }
 
 private:
-    HWND window_ = nullptr;
+    HWND window_;
 };
 
 // The periods asked of the main window's timers, in order: a peek's end is

@@ -1,8 +1,9 @@
 #pragma once
-// Overlay hiding's tests and benchmark: another program's windows (the
-// overlay_helper executable beside this one, ended with its owner) and the
-// record as the registry holds it. Free of the test framework, so the
-// benchmark shares it.
+// Windows for the tests and the benchmark: the one way to make a window of a
+// test class, the windows of a process, another program's windows (the
+// overlay_helper executable beside this one, ended with its owner), and
+// overlay hiding's record as the registry holds it. Free of the test
+// framework, so the benchmark and the helper share it.
 
 #include <windows.h>
 
@@ -20,6 +21,26 @@ namespace ox {
 
 inline constexpr DWORD kOverlayStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW;
 inline constexpr wchar_t kHelperClass[] = L"ClearpaneTestOverlay";
+
+// A popup of a window class of the tests (registered on first use; again, it
+// fails harmlessly), shown without activation unless told otherwise. A
+// layered one is made opaque first: it would not show otherwise.
+inline HWND makeTestWindow(const wchar_t* className, WNDPROC procedure, DWORD exStyle, const RECT& rect,
+                           bool show = true, HBRUSH background = nullptr) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = className;
+    windowClass.hbrBackground = background;
+    RegisterClassExW(&windowClass);
+    const HWND window = CreateWindowExW(exStyle, className, className, WS_POPUP, rect.left, rect.top,
+                                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                        windowClass.hInstance, nullptr);
+    if (window && (exStyle & WS_EX_LAYERED)) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+    if (window && show) ShowWindow(window, SW_SHOWNOACTIVATE);
+    return window;
+}
 
 // Top-level windows of a process with the given class (any class for null),
 // in z-order; visible ones only unless told otherwise.

@@ -32,14 +32,6 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 int main(int argc, char** argv) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = ox::kHelperClass;
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    if (!RegisterClassExW(&windowClass)) return 1;
-
     for (int i = 1; i < argc; ++i) {
         if (std::sscanf(argv[i], "notify=%llu", &notifyWindow) == 1) continue;
         unsigned long exStyle = 0;
@@ -49,12 +41,12 @@ int main(int argc, char** argv) {
             return 2;
         }
         for (int n = 0; n < count; ++n) {
-            HWND window = CreateWindowExW(exStyle, windowClass.lpszClassName, L"overlay", WS_POPUP, left, top, width,
-                                          height, nullptr, nullptr, windowClass.hInstance, nullptr);
-            if (!window) return 3;
+            const RECT rect{left, top, left + width, top + height};
+            if (!ox::makeTestWindow(ox::kHelperClass, procedure, exStyle, rect, true,
+                                    static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)))) {
+                return 3;
+            }
             ++openWindows;
-            if (exStyle & WS_EX_LAYERED) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
-            ShowWindow(window, SW_SHOWNOACTIVATE);
         }
     }
     MSG msg;
