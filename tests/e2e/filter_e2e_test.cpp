@@ -125,9 +125,9 @@ namespace {
 TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackWithTheFilterOffOnQuitAndAfterAForcedEnd) {
     ox::OverlayHelper helper({{ox::kOverlayStyle, RECT{0, 0, 1920, 1080}}});
     const HWND overlay = helper.windows().at(0);
-    const auto record = ox::recordOf({ox::handleValue(overlay)});
+    const auto record = fx::recordOf({fx::handleValue(overlay)});
     auto hidden = [&] {
-        return waitUntil([&] { return !IsWindowVisible(overlay); }, 10000) && ox::storedRecord() == record;
+        return waitUntil([&] { return !IsWindowVisible(overlay); }, 10000) && fx::storedRecord() == record;
     };
     testenv::writeDword(kValueHideOverlays, 1);
     testenv::writeDword(kValueTipShown, 1);  // no box when the filter is turned back on
@@ -135,19 +135,19 @@ TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackWithTheFilterOffOnQ
     start();
     ASSERT_TRUE(hidden());
     PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandHideAnnotations, 0);
-    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(overlay) && !ox::storedRecord(); })) << "filter off";
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(overlay) && !fx::storedRecord(); })) << "filter off";
     PostMessageW(program_.mainWindow(), WM_COMMAND, kCommandHideAnnotations, 0);
     ASSERT_TRUE(hidden()) << "filter on again";
     program_.stop();
     ASSERT_TRUE(program_.waitForExit().has_value());
-    EXPECT_TRUE(IsWindowVisible(overlay) && !ox::storedRecord()) << "quit";
+    EXPECT_TRUE(IsWindowVisible(overlay) && !fx::storedRecord()) << "quit";
     EXPECT_EQ(logCount(logtext::hidOverlay), 2u);
 
     e2e::Program& crashing = launch();
     ASSERT_TRUE(crashing.waitUntilStarted());
     ASSERT_TRUE(hidden());
     crashing.kill();
-    EXPECT_TRUE(!IsWindowVisible(overlay) && ox::storedRecord() == record) << "forced end";
+    EXPECT_TRUE(!IsWindowVisible(overlay) && fx::storedRecord() == record) << "forced end";
 
     // The next start, with the filter off so that it hides nothing anew.
     testenv::writeDword(kValueEnabled, 0);
@@ -158,7 +158,7 @@ TEST_F(FilterE2E, HidesAnOverlayOfAnotherProgramThatComesBackWithTheFilterOffOnQ
     EXPECT_TRUE(waitUntil([&] {
         return e2e::logSize(logPath()) >= logBefore + bytes(logtext::restoredOverlays) + bytes(logtext::started);
     }));
-    EXPECT_TRUE(IsWindowVisible(overlay) && !ox::storedRecord()) << "next start";
+    EXPECT_TRUE(IsWindowVisible(overlay) && !fx::storedRecord()) << "next start";
     const auto lines = testenv::logMessages(logPath());
     EXPECT_EQ(std::vector(lines.end() - 2, lines.end()),
               (std::vector{testenv::narrow(logtext::restoredOverlays), testenv::narrow(logtext::started)}));
@@ -172,7 +172,7 @@ TEST_F(FilterE2E, WhereCapturesShowTheMirrorBlackTheFirstMirrorSaysSoOnceARun) {
     // Wine's "win10" reports build 18362, older than the 19041 that hides the
     // mirror from captures; without it the prefix reports 19045.
     constexpr wchar_t kWineAppDefaults[] = L"Software\\Wine\\AppDefaults\\Clearpane.exe";
-    testenv::writeString(L"Version", L"win10", kWineAppDefaults);
+    testenv::writeValue(L"Version", testenv::RawValue::sz(L"win10"), kWineAppDefaults);
     testenv::writeDword(kValueTipShown, 1);
     storeSettings(0);
     start();

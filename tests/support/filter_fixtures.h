@@ -1,7 +1,8 @@
 #pragma once
 // Shared by the filter engine's tests: helper windows of this process that
-// paint known colours, screen read-back, window census, and a hidden main
-// window for the controller. Header-only so that no build file changes.
+// paint known colours, screen read-back, window census, the hidden-overlay
+// record, and a hidden main window for the controller. Header-only so that
+// no build file changes.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,7 +11,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -304,6 +308,16 @@ protected:
 };
 
 inline RECT rect(LONG left, LONG top, LONG right, LONG bottom) { return RECT{left, top, right, bottom}; }
+
+// The hidden-overlay record as stored, and as it would be for these handles
+// (each in the 8 bytes this machine keeps it in).
+inline std::optional<testenv::RawValue> storedRecord() { return testenv::value(kValueHiddenOverlays); }
+inline std::uint64_t handleValue(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
+inline testenv::RawValue recordOf(std::initializer_list<std::uint64_t> handles) {
+    std::vector<BYTE> bytes(handles.size() * sizeof(std::uint64_t));
+    std::memcpy(bytes.data(), handles.begin(), bytes.size());
+    return {REG_BINARY, bytes};
+}
 
 // A window of a second thread of this process: printing it waits on that
 // thread, as printing another program's window does on Windows. WM_APP stops

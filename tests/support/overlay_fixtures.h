@@ -1,21 +1,13 @@
 #pragma once
 // Windows for the tests and the benchmark: the one way to make a window of a
-// test class, the windows of a process, another program's windows (the
-// overlay_helper executable beside this one, ended with its owner), and
-// overlay hiding's record as the registry holds it. Free of the test
-// framework, so the benchmark and the helper share it.
+// test class, the windows of a process, and another program's windows (the
+// overlay_helper executable beside this one, ended with its owner). Free of
+// the test framework, so the benchmark and the helper share it.
 
 #include <windows.h>
 
-#include <cstdint>
-#include <cstring>
-#include <initializer_list>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
-
-#include "settings/registry.h"
 
 namespace ox {
 
@@ -130,27 +122,5 @@ private:
     DWORD processId_ = 0;
     std::vector<HWND> windows_;
 };
-
-// The record value as stored: its type and bytes; nullopt when absent.
-using StoredValue = std::pair<DWORD, std::vector<BYTE>>;
-inline std::optional<StoredValue> storedRecord() {
-    RegistryKey key;
-    DWORD type = 0, size = 0;
-    if (key.openForRead(kSettingsKeyPath) != ERROR_SUCCESS ||
-        RegQueryValueExW(key.get(), kValueHiddenOverlays, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    std::vector<BYTE> bytes(size);
-    RegQueryValueExW(key.get(), kValueHiddenOverlays, nullptr, nullptr, bytes.data(), &size);
-    return StoredValue{type, bytes};
-}
-
-// The record of these handles: each in the 8 bytes this machine keeps it in.
-inline StoredValue recordOf(std::initializer_list<std::uint64_t> handles) {
-    std::vector<BYTE> bytes(handles.size() * sizeof(std::uint64_t));
-    std::memcpy(bytes.data(), handles.begin(), bytes.size());
-    return {REG_BINARY, bytes};
-}
-inline std::uint64_t handleValue(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
 
 }  // namespace ox

@@ -20,8 +20,8 @@
 
 namespace {
 
-using ox::recordOf;
-using ox::storedRecord;
+using fx::recordOf;
+using fx::storedRecord;
 
 const std::string kHidLine = testenv::narrow(logtext::hidOverlay);
 const std::string kRestoredLine = testenv::narrow(logtext::restoredOverlays);
@@ -32,7 +32,6 @@ constexpr std::uint64_t kHigh = 0x80000000'0000ABCDull;
 
 HWND handle(std::uint64_t value) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value)); }
 
-void storeRecord(const ox::StoredValue& value) { testenv::writeValue(kValueHiddenOverlays, {value.first, value.second}); }
 
 class Overlays : public fx::FilterFixture {
 protected:
@@ -47,7 +46,7 @@ TEST_F(Overlays, RecordKeepsEachHandleOnceInOrderAndNeverStoresAnEmptyValue) {
     addToHiddenOverlayRecord(handle(0x1234));
     addToHiddenOverlayRecord(handle(kHigh));
     EXPECT_TRUE(addToHiddenOverlayRecord(handle(0x1234)));
-    const ox::StoredValue both{REG_BINARY, {0x34, 0x12, 0, 0, 0, 0, 0, 0, 0xCD, 0xAB, 0, 0, 0, 0, 0, 0x80}};
+    const testenv::RawValue both{REG_BINARY, {0x34, 0x12, 0, 0, 0, 0, 0, 0, 0xCD, 0xAB, 0, 0, 0, 0, 0, 0x80}};
     EXPECT_EQ(storedRecord(), both) << "8 little-endian bytes a handle";
     EXPECT_EQ(readHiddenOverlayRecord(), (std::vector<HWND>{handle(0x1234), handle(kHigh)}));
     removeFromHiddenOverlayRecord(handle(0x99));
@@ -60,10 +59,10 @@ TEST_F(Overlays, RecordKeepsEachHandleOnceInOrderAndNeverStoresAnEmptyValue) {
 TEST_F(Overlays, StartUpShowsWhatAValidRecordNamesAndLeavesAnInvalidOneAlone) {
     fx::PatternWindow kept(kPrimary, fx::solid(RGB(1, 2, 3)), fx::solid(RGB(1, 2, 3)));
     ShowWindow(kept.get(), SW_HIDE);
-    const ox::StoredValue threeOneAlive = recordOf({0x1234, ox::handleValue(kept.get()), 0x5678});
+    const testenv::RawValue threeOneAlive = recordOf({0x1234, fx::handleValue(kept.get()), 0x5678});
     struct Case {
         const char* what;
-        ox::StoredValue stored;
+        testenv::RawValue stored;
         bool valid;
     };
     const Case cases[] = {
@@ -71,12 +70,12 @@ TEST_F(Overlays, StartUpShowsWhatAValidRecordNamesAndLeavesAnInvalidOneAlone) {
         {"all gone", recordOf({0x1234}), true},
         {"12 bytes", {REG_BINARY, std::vector<BYTE>(12, 0x11)}, false},
         {"0 bytes", {REG_BINARY, {}}, false},
-        {"another type", {REG_QWORD, threeOneAlive.second}, false},
+        {"another type", {REG_QWORD, threeOneAlive.bytes}, false},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
         testenv::deleteLog();
-        storeRecord(test.stored);
+        testenv::writeValue(kValueHiddenOverlays, test.stored);
         restorePreviousRunOverlays();
         EXPECT_EQ(storedRecord(), test.valid ? std::nullopt : std::optional(test.stored));
         EXPECT_EQ(testenv::logMessages(), test.valid ? std::vector{kRestoredLine} : std::vector<std::string>{});
@@ -160,7 +159,7 @@ TEST_F(Overlays, EachWindowIsHiddenOnceAndEveryStopOfTheFilterShowsItAgain) {
     ox::OverlayHelper helper({{ox::kOverlayStyle, kLeftMonitor}});
     const HWND overlay = helper.windows().at(0);
     // Its program hides and shows it when it next answers.
-    const auto record = recordOf({ox::handleValue(overlay)});
+    const auto record = recordOf({fx::handleValue(overlay)});
     const auto visible = [&](bool on) { return waitUntil([&] { return (IsWindowVisible(overlay) != FALSE) == on; }); };
     auto hidden = [&] { return visible(false) && storedRecord() == record; };
     auto shown = [&] { return visible(true) && appState.hiddenOverlays.empty() && !storedRecord(); };
@@ -187,7 +186,7 @@ TEST_F(Overlays, EachWindowIsHiddenOnceAndEveryStopOfTheFilterShowsItAgain) {
 // Their program asks for a rebuild while they are shown again, then stops answering.
 TEST_F(Overlays, WhatTheirProgramDoesWhileOverlaysComeBackNeitherLosesNorHoldsUpAny) {
     ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}, {ox::kOverlayStyle, kLeftMonitor}},
-                             L"notify=" + std::to_wstring(ox::handleValue(main_.get())));
+                             L"notify=" + std::to_wstring(fx::handleValue(main_.get())));
     const auto all = [&](bool visible) {
         const auto is = [&](HWND window) { return (IsWindowVisible(window) != FALSE) == visible; };
         return waitUntil([&] { return is(helper.windows()[0]) && is(helper.windows()[1]); }, 6000);

@@ -100,27 +100,16 @@ TEST(Startup, AnotherCopyRunsWhenTheMutexExistsOrIsDenied) {
 
 using Shell = shellfx::ShellFixture;
 
-TEST_F(Shell, LaunchAtLoginIsARegSzRunValueThatFitsAndTheCommandFlipsIt) {
-    testenv::writeString(kRunValueName, std::wstring(1022, L'x'), kRunKeyPath);  // 2046 bytes with its null
-    EXPECT_TRUE(isLaunchAtLoginEnabled());
-    testenv::writeString(kRunValueName, std::wstring(1023, L'x'), kRunKeyPath);
-    EXPECT_FALSE(isLaunchAtLoginEnabled());
-    testenv::writeDword(kRunValueName, 1, kRunKeyPath);
-    EXPECT_FALSE(isLaunchAtLoginEnabled());
-
+TEST_F(Shell, LaunchAtLoginStoresTheQuotedProgramPathAsTheRunValueAndTakesItAway) {
+    testenv::deleteValue(kRunValueName, kRunKeyPath);
     send(WM_COMMAND, kCommandLaunchAtLogin);
-    wchar_t data[600] = {};
-    DWORD size = sizeof data;
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, RRF_RT_REG_SZ, nullptr, data, &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(std::wstring(data), L"\"" + getModulePath() + L"\"");
+    EXPECT_EQ(testenv::value(kRunValueName, kRunKeyPath), testenv::RawValue::sz(L"\"" + getModulePath() + L"\""));
     send(WM_COMMAND, kCommandLaunchAtLogin);
-    EXPECT_FALSE(isLaunchAtLoginEnabled());
-    EXPECT_FALSE(testenv::valueExists(kRunValueName, kRunKeyPath));
+    EXPECT_FALSE(testenv::value(kRunValueName, kRunKeyPath));
 }
 
 TEST_F(Shell, TipComesOnceWhenHideAnnotationsTurnsAScreenAreaFilterOn) {
-    testenv::writeString(kValueTipShown, L"1");  // not a REG_DWORD: not shown yet
+    testenv::deleteValue(kValueTipShown);  // not shown yet
     appState.style = FilterStyle::SolidCover;
     send(WM_HOTKEY, kHotKeyHideAnnotations);
     send(WM_HOTKEY, kHotKeyHideAnnotations);
