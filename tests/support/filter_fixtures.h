@@ -321,7 +321,8 @@ inline testenv::RawValue recordOf(std::initializer_list<std::uint64_t> handles) 
 
 // A window of a second thread of this process: printing it waits on that
 // thread, as printing another program's window does on Windows. WM_APP stops
-// the thread answering until `awake` is set.
+// the thread answering until `awake` is set (or for 20 s at most); `asleep`
+// is set meanwhile.
 struct ThreadTarget {
     explicit ThreadTarget(std::function<void()> onPrint)
         : thread([this, onPrint] {
@@ -330,7 +331,10 @@ struct ThreadTarget {
               window = pattern.get();
               MSG msg;
               while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                  if (msg.message == WM_APP) SignalObjectAndWait(asleep, awake, INFINITE, FALSE);
+                  if (msg.message == WM_APP) {
+                      SignalObjectAndWait(asleep, awake, 20000, FALSE);
+                      ResetEvent(asleep);
+                  }
                   DispatchMessageW(&msg);
               }
           }) {

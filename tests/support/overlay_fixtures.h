@@ -61,6 +61,12 @@ inline std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processI
     return query.found;
 }
 
+// An event by which a test stalls a helper process and wakes it again.
+inline HANDLE helperEvent(const wchar_t* what, DWORD processId) {
+    const std::wstring name = L"ClearpaneTestHelper" + std::wstring(what) + std::to_wstring(processId);
+    return CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+}
+
 struct HelperWindows {
     DWORD exStyle;
     RECT rect;
@@ -99,6 +105,9 @@ public:
         }
     }
     ~OverlayHelper() {
+        for (HANDLE event : {stalled_, wake_}) {
+            if (event) CloseHandle(event);
+        }
         if (!process_) return;
         TerminateProcess(process_, 0);
         WaitForSingleObject(process_, 5000);
@@ -117,8 +126,19 @@ public:
         return nullptr;
     }
 
+    // Stops the helper answering until wake() (or for 20 s at most); true
+    // once it has stopped.
+    bool stall() {
+        stalled_ = helperEvent(L"Stalled", processId_);
+        wake_ = helperEvent(L"Wake", processId_);
+        PostMessageW(windows_.at(0), WM_APP, 20000, 0);
+        return WaitForSingleObject(stalled_, 10000) == WAIT_OBJECT_0;
+    }
+    bool stalled() const { return WaitForSingleObject(stalled_, 0) == WAIT_OBJECT_0; }
+    void wake() const { SetEvent(wake_); }
+
 private:
-    HANDLE process_ = nullptr;
+    HANDLE process_ = nullptr, stalled_ = nullptr, wake_ = nullptr;
     DWORD processId_ = 0;
     std::vector<HWND> windows_;
 };

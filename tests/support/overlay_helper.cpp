@@ -6,7 +6,8 @@
 // it is ended or its last window is closed. Options before the specs:
 // notify=HWND (decimal): each window, shown again after a hide, sends that
 // window WM_SETTINGCHANGE from inside its WM_SHOWWINDOW, once. WM_APP posted
-// to a window stops the program answering for wParam milliseconds.
+// to a window stops the program answering until the test wakes it, or for
+// wParam milliseconds at most (OverlayHelper::stall).
 #include <windows.h>
 
 #include <cstdio>
@@ -25,7 +26,14 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         SetPropW(window, L"shows", reinterpret_cast<HANDLE>(shows));
         if (shows == 2) SendMessageW(reinterpret_cast<HWND>(notifyWindow), WM_SETTINGCHANGE, 0, 0);
     }
-    if (message == WM_APP) Sleep(static_cast<DWORD>(wParam));
+    if (message == WM_APP) {
+        const HANDLE stalled = ox::helperEvent(L"Stalled", GetCurrentProcessId());
+        const HANDLE wake = ox::helperEvent(L"Wake", GetCurrentProcessId());
+        SignalObjectAndWait(stalled, wake, static_cast<DWORD>(wParam), FALSE);
+        ResetEvent(stalled);
+        CloseHandle(stalled);
+        CloseHandle(wake);
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

@@ -183,8 +183,7 @@ TEST_F(Overlays, EachWindowIsHiddenOnceAndEveryStopOfTheFilterShowsItAgain) {
     EXPECT_TRUE(appState.filterActive && shown()) << "setting turned off";
 }
 
-// Their program asks for a rebuild while they are shown again, then stops answering.
-TEST_F(Overlays, WhatTheirProgramDoesWhileOverlaysComeBackNeitherLosesNorHoldsUpAny) {
+TEST_F(Overlays, ARebuildTheirProgramAsksForWhileTheyComeBackNeitherEndsThePeekNorLosesOne) {
     ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}, {ox::kOverlayStyle, kLeftMonitor}},
                              L"notify=" + std::to_wstring(fx::handleValue(main_.get())));
     const auto all = [&](bool visible) {
@@ -199,12 +198,18 @@ TEST_F(Overlays, WhatTheirProgramDoesWhileOverlaysComeBackNeitherLosesNorHoldsUp
     SendMessageW(main_.get(), WM_TIMER, kPeekTimerId, 0);
     EXPECT_TRUE(all(false) && appState.hiddenOverlays.size() == 2u);
     EXPECT_EQ(readHiddenOverlayRecord(), appState.hiddenOverlays);
+}
 
-    PostMessageW(helper.windows()[0], WM_APP, 2000, 0);
-    const ULONGLONG before = GetTickCount64();
+TEST_F(Overlays, QuitReturnsWhileTheirProgramIsStalledAndTheOverlayComesBackOnceItAnswers) {
+    ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}});
+    const HWND overlay = helper.windows().at(0);
+    turnOnHidingOverlays();
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(overlay); }));
+    ASSERT_TRUE(helper.stall());
     shutdownFilter(appState);
-    EXPECT_LT(GetTickCount64() - before, 1000u) << "Quit waits for no other program";
-    EXPECT_TRUE(all(true)) << "back once their program answers";
+    EXPECT_TRUE(helper.stalled()) << "Quit waited for the stalled program";
+    helper.wake();
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(overlay) != FALSE; })) << "not back once its program answers";
 }
 
 TEST_F(Overlays, AWindowThatCannotBeRecordedIsNotHidden) {
