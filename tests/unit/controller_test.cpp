@@ -414,6 +414,7 @@ TEST_F(ControllerStart, ApplySavedEnabledNeverRestartsOneWindowMode) {
         EXPECT_EQ(appState.filterActive, test.on);
         EXPECT_EQ(filterWindowCount(), test.on ? 1u : 0u);
         EXPECT_EQ(testenv::readDword(kValueEnabled), test.enabled) << "a refusal leaves Enabled as it was";
+        EXPECT_EQ(testenv::countLogMessage(kNoTargetLine), 0u) << "a saved one-window filter is no refusal";
     }
 }
 

@@ -1,6 +1,6 @@
 // The shell's decisions: the tray menu's items, the picker's candidates and
-// titles, launch at login and the tip, and the commands and hot keys that
-// reach the main window.
+// titles, launch at login, the tip and the About box, and the commands and
+// hot keys that reach the main window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,6 +13,7 @@
 #include "app/tray.h"
 #include "picker/picker.h"
 #include "select/select.h"
+#include "support/overlay_fixtures.h"
 #include "support/shell_fixtures.h"
 #include "support/wait.h"
 
@@ -108,6 +109,26 @@ TEST_F(Shell, LaunchAtLoginStoresTheQuotedProgramPathAsTheRunValueAndTakesItAway
     EXPECT_FALSE(testenv::value(kRunValueName, kRunKeyPath));
 }
 
+TEST_F(Shell, TheMenuListsTheFortyFrontmostWindowsOfOtherProgramsForItsEntriesToMirror) {
+    // Another program's windows, the newest in front.
+    const ox::OverlayHelper other({{0, RECT{200, 150, 500, 350}, static_cast<int>(kMaxWindowTargets) + 5}});
+    ASSERT_EQ(other.windows().size(), kMaxWindowTargets + 5);
+    windowTargets.clear();
+    PostMessageW(main_.get(), kShowTrayMenuMessage, 0, 0);
+    PostMessageW(main_.get(), WM_CANCELMODE, 0, 0);  // ends the menu from inside its loop
+    ASSERT_TRUE(waitUntil([] { return !appState.menuOpen && windowTargets.size() == kMaxWindowTargets; }));
+    for (size_t i = 0; i < kMaxWindowTargets; ++i) EXPECT_EQ(windowTargets[i].window, other.windows()[i]) << i;
+    send(WM_COMMAND, kCommandFirstWindow + kMaxWindowTargets - 1);
+    EXPECT_EQ(appState.targetWindow, other.windows()[kMaxWindowTargets - 1]);
+}
+
+TEST_F(Shell, AboutBoxSaysWhatTheProgramDoes) {
+    shellfx::BoxAnswerer box(text::aboutCaption);
+    send(WM_COMMAND, kCommandAbout);
+    EXPECT_TRUE(waitUntil([&] { return box.shown.load(); }));
+    EXPECT_EQ(box.text, text::aboutBody);
+}
+
 TEST_F(Shell, TipComesOnceWhenHideAnnotationsTurnsAScreenAreaFilterOn) {
     testenv::deleteValue(kValueTipShown);  // not shown yet
     appState.style = FilterStyle::SolidCover;
@@ -131,6 +152,9 @@ TEST_F(Shell, TipComesOnceWhenHideAnnotationsTurnsAScreenAreaFilterOn) {
 }
 
 TEST_F(Shell, MenuCommandsAndHotKeysDoWhatTheirItemsSay) {
+    send(WM_COMMAND, kCommandSelectArea);
+    EXPECT_TRUE(appState.selectionOpen);
+    cancelRegionSelection();
     setRegion(appState, RECT{200, 150, 600, 450});
     send(WM_COMMAND, MAKEWPARAM(kCommandOutline, 1));  // the high word is ignored
     send(WM_COMMAND, kCommandHideOverlays);
