@@ -116,7 +116,8 @@ public:
     OverlayHelper(const OverlayHelper&) = delete;
     OverlayHelper& operator=(const OverlayHelper&) = delete;
 
-    // Its shown windows, in z-order.
+    DWORD processId() const { return processId_; }
+    // Its shown windows, in z-order when they had all been shown.
     const std::vector<HWND>& windows() const { return windows_; }
     HWND windowAt(const RECT& rect) const {
         for (HWND window : windows_) {
