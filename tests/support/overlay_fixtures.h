@@ -76,18 +76,18 @@ struct HelperWindows {
 class OverlayHelper {
 public:
     // Starts the helper with its options and waits until all its windows are shown.
-    explicit OverlayHelper(const std::vector<HelperWindows>& specs, const std::wstring& options = L"") {
+    explicit OverlayHelper(const std::vector<HelperWindows>& groups, const std::wstring& options = L"") {
         wchar_t self[MAX_PATH] = {};
         std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
         std::wstring commandLine =
             L"\"" + path.substr(0, path.find_last_of(L'\\') + 1) + L"overlay_helper.exe\" " + options;
         size_t expected = 0;
-        for (const HelperWindows& spec : specs) {
+        for (const HelperWindows& group : groups) {
             wchar_t arg[96];
-            wsprintfW(arg, L" %lx,%ld,%ld,%ld,%ld,%d", spec.exStyle, spec.rect.left, spec.rect.top,
-                      spec.rect.right - spec.rect.left, spec.rect.bottom - spec.rect.top, spec.count);
+            wsprintfW(arg, L" %lx,%ld,%ld,%ld,%ld,%d", group.exStyle, group.rect.left, group.rect.top,
+                      group.rect.right - group.rect.left, group.rect.bottom - group.rect.top, group.count);
             commandLine += arg;
-            expected += static_cast<size_t>(spec.count);
+            expected += static_cast<size_t>(group.count);
         }
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;

@@ -1,9 +1,9 @@
 // Another program's windows for the overlay tests and the benchmark.
 //
-// Usage: overlay_helper SPEC...   with SPEC = EXSTYLE,LEFT,TOP,WIDTH,HEIGHT[,COUNT]
-// (EXSTYLE in hexadecimal). Each spec makes COUNT (default 1) shown grey popup
+// Usage: overlay_helper WINDOWS...   with WINDOWS = EXSTYLE,LEFT,TOP,WIDTH,HEIGHT[,COUNT]
+// (EXSTYLE in hexadecimal). Each argument makes COUNT (default 1) shown grey popup
 // windows of that extended style and rectangle; the program then runs until
-// it is ended or its last window is closed. Options before the specs:
+// it is ended or its last window is closed. Options before the windows:
 // notify=HWND (decimal): each window, shown again after a hide, sends that
 // window WM_SETTINGCHANGE from inside its WM_SHOWWINDOW, once. WM_APP posted
 // to a window stops the program answering until the test wakes it, or for
