@@ -55,6 +55,12 @@ Puts everyName(const std::optional<RawValue>& value) {
     return puts;
 }
 
+// The four choices besides the region, stored.
+Puts choices(DWORD style, DWORD outline, DWORD hideOverlays, DWORD enabled) {
+    return {{kValueStyle, RawValue::dword(style)}, {kValueOutline, RawValue::dword(outline)},
+            {kValueHideOverlays, RawValue::dword(hideOverlays)}, {kValueEnabled, RawValue::dword(enabled)}};
+}
+
 // A stored region, then the changes.
 Puts region(LONG left, LONG top, LONG right, LONG bottom, DWORD hasRegion, const Puts& changes = {}) {
     Puts puts{{kValueRegionLeft, RawValue::dword(bits(left))},   {kValueRegionTop, RawValue::dword(bits(top))},
@@ -88,7 +94,9 @@ using SettingsInitFilterEngine = Registry;
 
 TEST_F(SettingsLoad, AValueCountsOnlyWithItsTypeSizeAndRangeAndARegionOnlyWhenUsable) {
     const std::optional<DWORD> D;  // as when absent: the setting's default
-    const auto dword = RawValue::dword;
+    using V = RawValue;
+    const V twelveBytes{REG_BINARY, std::vector<BYTE>(12, 1)}, noDword = V::qword(1);
+    const Put noLeft{kValueRegionLeft, {}}, noTop{kValueRegionTop, {}}, qwordLeft{kValueRegionLeft, noDword};
     const struct {
         const char* what;
         Puts stored;
@@ -97,50 +105,40 @@ TEST_F(SettingsLoad, AValueCountsOnlyWithItsTypeSizeAndRangeAndARegionOnlyWhenUs
         bool tipShown, atLogin;
         size_t overlays;
     } rows[] = {
-        {"no key", {}, D, D, D, D, {}, false, false, 0},
-        {"none of the values", everyName(std::nullopt), D, D, D, D, {}, false, false, 0},
-        {"REG_DWORD 0", everyName(dword(0)), 0, 0, 0, 0, {}, false, false, 0},
-        {"REG_DWORD 2", everyName(dword(2)), 2, 1, 1, 1, {}, true, false, 0},
-        {"REG_DWORD 3, no style", everyName(dword(3)), D, 1, 1, 1, {}, true, false, 0},
-        {"REG_DWORD 0xFFFFFFFF, no style", everyName(dword(0xFFFFFFFF)), D, 1, 1, 1, {}, true, false, 0},
-        {"REG_DWORD of 1 byte, the rest 0", everyName(RawValue{REG_DWORD, {1}}), 1, 1, 1, 1, {}, true, false, 0},
-        {"REG_DWORD of 5 bytes", everyName(RawValue{REG_DWORD, {2, 0, 0, 0, 0}}), D, D, D, D, {}, false, false, 0},
-        {"REG_DWORD_BIG_ENDIAN", everyName(RawValue::of(REG_DWORD_BIG_ENDIAN, 1)), D, D, D, D, {}, false, false, 0},
-        {"REG_QWORD", everyName(RawValue::qword(1)), D, D, D, D, {}, false, false, 0},
-        {"REG_BINARY of 4 bytes", everyName(RawValue{REG_BINARY, {1, 0, 0, 0}}), D, D, D, D, {}, false, false, 0},
-        {"REG_BINARY of 8 bytes", everyName(RawValue::of(REG_BINARY, 1ull)), D, D, D, D, {}, false, false, 1},
-        {"REG_BINARY of 12 bytes", everyName(RawValue{REG_BINARY, std::vector<BYTE>(12, 1)}), D, D, D, D, {}, false,
-         false, 0},
-        {"REG_SZ", everyName(RawValue::sz(L"1")), D, D, D, D, {}, false, true, 0},
-        {"REG_SZ of 2046 bytes", everyName(RawValue::sz(std::wstring(1022, L'x'))), D, D, D, D, {}, false, true, 0},
-        {"REG_SZ of 2048 bytes", everyName(RawValue::sz(std::wstring(1023, L'x'))), D, D, D, D, {}, false, false, 0},
-        {"24 x 24", region(100, 200, 124, 224, 1), D, D, D, D, {100, 200, 124, 224}, false, false, 0},
-        {"23 wide", region(100, 200, 123, 400, 1), D, D, D, D, {}, false, false, 0},
-        {"23 high", region(100, 200, 400, 223, 1), D, D, D, D, {}, false, false, 0},
-        {"inverted", region(500, 500, 100, 100, 1), D, D, D, D, {}, false, false, 0},
-        {"HasRegion 0", region(0, 0, 800, 600, 0), D, D, D, D, {}, false, false, 0},
-        {"HasRegion 2", region(0, 0, 800, 600, 2), D, D, D, D, {0, 0, 800, 600}, false, false, 0},
-        {"HasRegion absent", region(0, 0, 800, 600, 1, {{kValueHasRegion, {}}}), D, D, D, D, {}, false, false, 0},
-        {"HasRegion a REG_QWORD", region(0, 0, 800, 600, 1, {{kValueHasRegion, RawValue::qword(1)}}), D, D, D, D, {},
-         false, false, 0},
-        {"negative sides", region(-1280, -100, -200, 500, 1), D, D, D, D, {-1280, -100, -200, 500}, false, false, 0},
-        {"the widest", region(INT32_MIN, 0, INT32_MAX, 1080, 1), D, D, D, D, {INT32_MIN, 0, INT32_MAX, 1080}, false,
-         false, 0},
-        {"top absent reads as 0", region(10, 999, 400, 300, 1, {{kValueRegionTop, {}}}), D, D, D, D, {10, 0, 400, 300},
-         false, false, 0},
-        {"left absent", region(0, 0, 1920, 1080, 1, {{kValueRegionLeft, {}}}), D, D, D, D, {}, false, false, 0},
-        // An absent left reads as 0x7FFFFFFF: right - left in 32 bits would
-        // wrap to a huge width.
-        {"left absent, right negative", region(0, 0, -2, 1080, 1, {{kValueRegionLeft, {}}}), D, D, D, D, {}, false,
-         false, 0},
-        {"left a REG_QWORD, right negative", region(0, 0, -2, 1080, 1, {{kValueRegionLeft, RawValue::qword(0)}}), D,
-         D, D, D, {}, false, false, 0},
-        {"left 0x7FFFFFFF, right negative", region(0x7FFFFFFF, 0, -100, 1080, 1), D, D, D, D, {}, false, false, 0},
-        {"top 0x7FFFFFFF, bottom negative", region(0, 0x7FFFFFFF, 1920, -100, 1), D, D, D, D, {}, false, false, 0},
-        {"each value in its place",
-         region(-1920, 0, 1920, 1080, 1, {{kValueStyle, dword(2)}, {kValueOutline, dword(0)},
-                                          {kValueHideOverlays, dword(1)}, {kValueEnabled, dword(1)}}),
-         2, 0, 1, 1, {-1920, 0, 1920, 1080}, false, false, 0},
+        {"no key", {}, D, D, D, D, {}, 0, 0, 0},
+        {"none of the values", everyName(std::nullopt), D, D, D, D, {}, 0, 0, 0},
+        {"REG_DWORD 0", everyName(V::dword(0)), 0, 0, 0, 0, {}, 0, 0, 0},
+        {"REG_DWORD 2", everyName(V::dword(2)), 2, 1, 1, 1, {}, 1, 0, 0},
+        {"REG_DWORD 3, no style", everyName(V::dword(3)), D, 1, 1, 1, {}, 1, 0, 0},
+        {"REG_DWORD 0xFFFFFFFF, no style", everyName(V::dword(0xFFFFFFFF)), D, 1, 1, 1, {}, 1, 0, 0},
+        {"REG_DWORD of 1 byte, the rest 0", everyName(V{REG_DWORD, {1}}), 1, 1, 1, 1, {}, 1, 0, 0},
+        {"REG_DWORD of 5 bytes", everyName(V{REG_DWORD, {2, 0, 0, 0, 0}}), D, D, D, D, {}, 0, 0, 0},
+        {"REG_DWORD_BIG_ENDIAN", everyName(V::of(REG_DWORD_BIG_ENDIAN, 1)), D, D, D, D, {}, 0, 0, 0},
+        {"REG_QWORD", everyName(noDword), D, D, D, D, {}, 0, 0, 0},
+        {"REG_BINARY of 4 bytes", everyName(V{REG_BINARY, {1, 0, 0, 0}}), D, D, D, D, {}, 0, 0, 0},
+        {"REG_BINARY of 8 bytes", everyName(V::of(REG_BINARY, 1ull)), D, D, D, D, {}, 0, 0, 1},
+        {"REG_BINARY of 12 bytes", everyName(twelveBytes), D, D, D, D, {}, 0, 0, 0},
+        {"REG_SZ", everyName(V::sz(L"1")), D, D, D, D, {}, 0, 1, 0},
+        {"REG_SZ of 2046 bytes", everyName(V::sz(std::wstring(1022, L'x'))), D, D, D, D, {}, 0, 1, 0},
+        {"REG_SZ of 2048 bytes", everyName(V::sz(std::wstring(1023, L'x'))), D, D, D, D, {}, 0, 0, 0},
+        {"24 x 24", region(100, 200, 124, 224, 1), D, D, D, D, {100, 200, 124, 224}, 0, 0, 0},
+        {"23 wide", region(100, 200, 123, 400, 1), D, D, D, D, {}, 0, 0, 0},
+        {"23 high", region(100, 200, 400, 223, 1), D, D, D, D, {}, 0, 0, 0},
+        {"inverted", region(500, 500, 100, 100, 1), D, D, D, D, {}, 0, 0, 0},
+        {"HasRegion 0", region(0, 0, 800, 600, 0), D, D, D, D, {}, 0, 0, 0},
+        {"HasRegion 2", region(0, 0, 800, 600, 2), D, D, D, D, {0, 0, 800, 600}, 0, 0, 0},
+        {"HasRegion absent", region(0, 0, 800, 600, 1, {{kValueHasRegion, {}}}), D, D, D, D, {}, 0, 0, 0},
+        {"HasRegion not a DWORD", region(0, 0, 800, 600, 1, {{kValueHasRegion, noDword}}), D, D, D, D, {}, 0, 0, 0},
+        {"negative sides", region(-1280, -100, -200, 500, 1), D, D, D, D, {-1280, -100, -200, 500}, 0, 0, 0},
+        {"the widest", region(INT32_MIN, 0, INT32_MAX, 1080, 1), D, D, D, D, {INT32_MIN, 0, INT32_MAX, 1080}, 0, 0, 0},
+        {"top absent reads as 0", region(10, 999, 400, 300, 1, {noTop}), D, D, D, D, {10, 0, 400, 300}, 0, 0, 0},
+        {"left absent", region(0, 0, 1920, 1080, 1, {noLeft}), D, D, D, D, {}, 0, 0, 0},
+        // An absent left reads as 0x7FFFFFFF: right - left in 32 bits would wrap to a huge width.
+        {"left absent, right negative", region(0, 0, -2, 1080, 1, {noLeft}), D, D, D, D, {}, 0, 0, 0},
+        {"left not a DWORD, right negative", region(0, 0, -2, 1080, 1, {qwordLeft}), D, D, D, D, {}, 0, 0, 0},
+        {"left 0x7FFFFFFF, right negative", region(0x7FFFFFFF, 0, -100, 1080, 1), D, D, D, D, {}, 0, 0, 0},
+        {"top 0x7FFFFFFF, bottom negative", region(0, 0x7FFFFFFF, 1920, -100, 1), D, D, D, D, {}, 0, 0, 0},
+        {"each in its place", region(-20, 10, 300, 400, 1, choices(2, 0, 1, 1)), 2, 0, 1, 1, {-20, 10, 300, 400}, 0, 0, 0},
     };
     const Settings defaults;
     for (const auto& row : rows) {
@@ -324,11 +322,7 @@ TEST_F(SettingsSave, CurrentSettingsMapFilterActiveToEnabled) {
 }
 
 TEST_F(SettingsInitFilterEngine, CopiesEverythingButEnabled) {
-    testenv::writeDword(kValueStyle, 2);
-    testenv::writeDword(kValueOutline, 0);
-    testenv::writeDword(kValueHideOverlays, 1);
-    testenv::writeDword(kValueEnabled, 1);
-    store(region(-1280, -100, 640, 480, 1));
+    store(region(-1280, -100, 640, 480, 1, choices(2, 0, 1, 1)));
     const HINSTANCE instance = GetModuleHandleW(nullptr);
 
     AppState state;
