@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/log.h"
+#include "app/shell.h"
+#include "app/texts.h"
 #include "settings/settings.h"
 #include "support/filter_fixtures.h"
 #include "support/test_env.h"
@@ -84,15 +87,15 @@ testing::AssertionResult Program::waitUntilStarted(DWORD timeoutMs) {
     auto failure = [&](const std::string& what) {
         auto result = testing::AssertionFailure() << what;
         if (!running()) result << "; the process has ended";
-        if (HWND box = findMessageBox(L"Clearpane")) {
+        if (HWND box = findMessageBox(text::appName)) {
             result << "; it shows a box: " << testenv::narrow(messageBoxText(box));
         }
         return result;
     };
-    if (!waitUntil([&] { return mainWindow() != nullptr; }, left())) return failure("no CP_Main window");
+    if (!waitUntil([&] { return mainWindow() != nullptr; }, left())) return failure("no main window");
 
     // Mark (for a new file) and "[YYYY-MM-DD HH:MM:SS] started\r\n".
-    const ULONGLONG expected = logSizeAtStart_ + (logSizeAtStart_ == 0 ? 3 : 0) + 31;
+    const ULONGLONG expected = logSizeAtStart_ + (logSizeAtStart_ == 0 ? 3 : 0) + logLineBytes(logtext::started);
     if (!waitUntil([&] { return logSize(logPath_) >= expected; }, left())) {
         return failure("the log did not grow by a \"started\" line: " + std::to_string(logSize(logPath_)) +
                        " bytes of " + std::to_string(expected) + " in " + testenv::narrow(logPath_));
@@ -130,7 +133,7 @@ void Program::stop() {
     if (!running()) return;
     for (HWND window : windows()) {
         const std::wstring name = windowClass(window);
-        if (name == L"CP_Main" || name == L"#32770") PostMessageW(window, WM_CLOSE, 0, 0);
+        if (name == kMainClass || name == L"#32770") PostMessageW(window, WM_CLOSE, 0, 0);
     }
     if (!waitForExit(5000)) {
         TerminateProcess(process_, 99);
@@ -146,7 +149,7 @@ void Program::kill() {
 
 HWND Program::mainWindow() const {
     for (HWND window : windows()) {
-        if (windowClass(window) == L"CP_Main" && windowText(window) == L"Clearpane") return window;
+        if (windowClass(window) == kMainClass && windowText(window) == text::appName) return window;
     }
     return nullptr;
 }
@@ -182,54 +185,36 @@ std::wstring messageBoxText(HWND box) {
 
 void pressOk(HWND box) { SendMessageW(box, WM_COMMAND, IDOK, 0); }
 
-bool trayIconExists(HWND owner, UINT id) {
+bool notifyTray(DWORD message, HWND owner, UINT id) {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
     data.hWnd = owner;
     data.uID = id;
-    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+    return Shell_NotifyIconW(message, &data) != FALSE;
 }
 
-std::vector<COLORREF> trayIconPixels() {
+TrayIcon trayIconShown() {
     // The tray draws each icon in a child window of its own.
     HWND tray = FindWindowW(nullptr, L"Wine System Tray");
     HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
     RECT rect{};
-    if (!icon || !IsWindowVisible(icon) || !GetWindowRect(icon, &rect)) return {};
-    std::vector<COLORREF> pixels;
-    HDC screen = GetDC(nullptr);
-    for (LONG y = rect.top; y < rect.bottom; ++y) {
-        for (LONG x = rect.left; x < rect.right; ++x) pixels.push_back(GetPixel(screen, x, y));
-    }
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
-std::vector<COLORREF> settledTrayIconPixels(DWORD timeoutMs) {
-    std::vector<COLORREF> last, now;
-    waitUntil([&] {
-        pumpMessagesFor(150);
-        now = trayIconPixels();
-        const bool settled = !now.empty() && now == last;
-        last = now;
-        return settled;
-    }, timeoutMs);
-    return now == last ? now : std::vector<COLORREF>{};
-}
-
-bool TrayPictures::shows(const std::vector<COLORREF>& wanted) const {
-    const std::vector<COLORREF> now = trayIconPixels();
-    if (now.size() != idle.size() || idle.size() != filtered.size()) return false;
-    auto red = [](COLORREF c) { return GetRValue(c) > std::max(GetGValue(c), GetBValue(c)) + 60; };
-    // Edge pixels also pick up what lay under the icon a moment ago (a
-    // full-screen overlay, say): most of the telling pixels must agree.
-    size_t telling = 0, agreeing = 0;
-    for (size_t i = 0; i < now.size(); ++i) {
-        if (red(idle[i]) == red(filtered[i])) continue;
-        ++telling;
-        agreeing += red(now[i]) == red(wanted[i]) ? 1 : 0;
-    }
-    return telling >= 4 && agreeing * 5 >= telling * 4;
+    if (!icon || !IsWindowVisible(icon) || !GetWindowRect(icon, &rect)) return TrayIcon::None;
+    const fx::ScreenGrab grab = fx::grabScreen(rect);
+    // Red pixels in a block a fifth of the icon's size, blocks 1 and 3 of 5
+    // across and down: the corners of the strokes, clear of the middle.
+    const auto reds = [&](int across, int down) {
+        int count = 0;
+        for (int y = down * grab.height / 5; y < (down + 1) * grab.height / 5; ++y) {
+            for (int x = across * grab.width / 5; x < (across + 1) * grab.width / 5; ++x) {
+                const COLORREF c = grab.at(x, y);
+                count += GetRValue(c) > std::max(GetGValue(c), GetBValue(c)) + 60 ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    if (reds(1, 1) < 3 || reds(3, 3) < 3) return TrayIcon::Unclear;
+    if (reds(3, 1) >= 3 && reds(1, 3) >= 3) return TrayIcon::Filtered;
+    return reds(3, 1) == 0 && reds(1, 3) == 0 ? TrayIcon::Idle : TrayIcon::Unclear;
 }
 
 bool runLinuxCommand(const std::string& command, DWORD timeoutMs) {
@@ -259,6 +244,8 @@ bool pressKeys(const std::string& keys) {
     return runLinuxCommand("xdotool search --onlyvisible --name 'Wine System Tray' windowfocus --sync key " + keys);
 }
 
+ULONGLONG logLineBytes(const wchar_t* message) { return 22 + testenv::narrow(message).size() + 2; }
+
 ULONGLONG logSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
@@ -269,10 +256,10 @@ std::wstring logPathUnder(const std::wstring& base) { return base + L"\\Clearpan
 
 void ProgramTest::SetUp() {
     testenv::clearSettingsKey();
-    ASSERT_TRUE(waitUntil([] { return FindWindowW(L"CP_Main", nullptr) == nullptr; }, 10000))
+    ASSERT_TRUE(waitUntil([] { return FindWindowW(kMainClass, nullptr) == nullptr; }, 10000))
         << "a Clearpane from an earlier test still runs";
     // An earlier run's icon may linger a moment in the tray's first place.
-    ASSERT_TRUE(waitUntil([] { return trayIconPixels().empty(); }));
+    ASSERT_TRUE(waitUntil([] { return trayIconShown() == TrayIcon::None; }));
     appData_ = folder(L"clearpane-e2e");
 }
 

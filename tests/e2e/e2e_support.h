@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <optional>
@@ -43,7 +44,7 @@ public:
     // the options ask. False when the process could not be created.
     bool start(const StartOptions& options);
 
-    // Waits until the program has its CP_Main window, its log has grown by
+    // Waits until the program has its main window, its log has grown by
     // a "started" line (taken to be the first line of the run), and the
     // window has answered a sent message: start-up has then run past the
     // hot keys.
@@ -63,7 +64,7 @@ public:
     void kill();
 
     DWORD processId() const { return processId_; }
-    // The process's CP_Main window titled "Clearpane", or null.
+    // The process's main window (its class and title), or null.
     HWND mainWindow() const;
     // Top-level windows of the process, hidden ones included.
     std::vector<HWND> windows() const;
@@ -85,26 +86,18 @@ std::wstring messageBoxText(HWND box);
 // Answers a message box with OK.
 void pressOk(HWND box);
 
-// True while the notification area holds icon `id` of `owner`: a NIM_MODIFY
-// that changes nothing succeeds only for an icon that exists.
-bool trayIconExists(HWND owner, UINT id);
+// Shell_NotifyIconW naming only icon `id` of `owner`.
+bool notifyTray(DWORD message, HWND owner, UINT id);
+// True while the notification area holds the icon: a NIM_MODIFY that
+// changes nothing succeeds only for an icon that exists.
+inline bool trayIconExists(HWND owner, UINT id) { return notifyTray(NIM_MODIFY, owner, id); }
 
-// The pixels of the first icon in Wine's notification area, read from the
-// screen; empty while there is none.
-std::vector<COLORREF> trayIconPixels();
-// The icon's pixels once two reads a moment apart agree (a freshly added
-// icon is drawn a little after it appears); empty when none settles.
-std::vector<COLORREF> settledTrayIconPixels(DWORD timeoutMs = 5000);
-
-// The icon's two pictures as the running program draws them. Wine's tray
-// blends an icon's soft edges over its previous pixels, so they darken with
-// every update and no exact match holds; the filtered picture has a second
-// red stroke, so the pixels red in one picture only tell which one shows.
-struct TrayPictures {
-    std::vector<COLORREF> idle, filtered;
-    // True when the icon now shows `wanted` (one of the two).
-    bool shows(const std::vector<COLORREF>& wanted) const;
-};
+// What the first icon in Wine's notification area shows, told from the
+// screen by its red strokes: the idle pencil runs from top left to bottom
+// right, and the filtered icon crosses it with a second stroke. The tray
+// draws a change in parts, so a half-drawn icon tells neither.
+enum class TrayIcon { None, Idle, Filtered, Unclear };
+TrayIcon trayIconShown();
 
 // Runs a Linux shell command (real X input through xdotool, for example) and
 // waits until it has finished. False when it did not finish in time.
@@ -113,6 +106,8 @@ bool runLinuxCommand(const std::string& command, DWORD timeoutMs = 10000);
 // a Wine window, so that hot keys reach the program.
 bool pressKeys(const std::string& keys);
 
+// Bytes of a log line with this message: stamp, message, CR LF.
+ULONGLONG logLineBytes(const wchar_t* message);
 // Size of a file in bytes (0 when it is missing), read without opening it.
 ULONGLONG logSize(const std::wstring& path);
 

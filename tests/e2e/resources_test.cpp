@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+// Made in the build tree from the project's version.
+#include "clearpane_version.h"
 #include "e2e/e2e_support.h"
 #include "res/resource_ids.h"
 #include "settings/gdi.h"
@@ -27,6 +29,8 @@ namespace {
 constexpr WORD kIdleIcon = IDI_CLEARPANE_IDLE;
 constexpr WORD kFilteredIcon = IDI_CLEARPANE_FILTERED;
 constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+constexpr WORD kVersion[] = {CLEARPANE_VERSION_NUMBERS};
+const std::string kVersionText = CLEARPANE_VERSION_TEXT;
 
 using e2e::programPath;
 
@@ -259,7 +263,7 @@ std::wstring versionString(const std::vector<BYTE>& record, const wchar_t* name)
     return text;
 }
 
-TEST_F(Resources, VersionRecord) {
+TEST_F(Resources, ExplorerShowsTheProgramsNameMakerAndVersion) {
     const std::wstring path = programPath();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
@@ -273,10 +277,11 @@ TEST_F(Resources, VersionRecord) {
     ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    const DWORD high = MAKELONG(kVersion[1], kVersion[0]), low = MAKELONG(kVersion[3], kVersion[2]);
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
     EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS_NT_WINDOWS32));
     EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask & VS_FF_DEBUG, 0u);
@@ -290,12 +295,12 @@ TEST_F(Resources, VersionRecord) {
     EXPECT_EQ(versionString(record, L"CompanyName"), L"Orrinvale");
     EXPECT_EQ(versionString(record, L"FileDescription"),
               L"Clearpane - a live view of your screen with annotation layers filtered out");
-    EXPECT_EQ(versionString(record, L"FileVersion"), L"1.0.0.0");
+    EXPECT_EQ(versionString(record, L"FileVersion"), std::wstring(kVersionText.begin(), kVersionText.end()));
     EXPECT_EQ(versionString(record, L"InternalName"), L"Clearpane");
     EXPECT_EQ(versionString(record, L"LegalCopyright"), L"Copyright (C) 2026 Orrinvale");
     EXPECT_EQ(versionString(record, L"OriginalFilename"), L"Clearpane.exe");
     EXPECT_EQ(versionString(record, L"ProductName"), L"Clearpane");
-    EXPECT_EQ(versionString(record, L"ProductVersion"), L"1.0.0.0");
+    EXPECT_EQ(versionString(record, L"ProductVersion"), std::wstring(kVersionText.begin(), kVersionText.end()));
 }
 
 BOOL CALLBACK collectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names) {
@@ -322,9 +327,9 @@ TEST_F(Resources, ManifestAsksForPerMonitorAwarenessAsInvoker) {
     const auto bytes = image.resource(RT_MANIFEST, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(bytes.empty());
     const std::string text(bytes.begin(), bytes.end());
-    for (const char* expected : {
+    for (const std::string& expected : std::vector<std::string>{
              "type=\"win32\"",
-             "version=\"1.0.0.0\"",
+             "version=\"" + kVersionText + "\"",
              "processorArchitecture=\"*\"",
              "level=\"asInvoker\"",
              "uiAccess=\"false\"",

@@ -6,7 +6,10 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
+#include "app/shell.h"
 #include "settings/settings.h"
 #include "support/each_test.h"
 #include "support/test_env.h"
@@ -15,7 +18,8 @@ namespace {
 
 constexpr wchar_t kTestsKey[] = L"Software\\ClearpaneTests";
 constexpr wchar_t kBackupKey[] = L"Software\\ClearpaneTests\\e2e-user-settings";
-constexpr wchar_t kMakerKey[] = L"Software\\Orrinvale";
+// The settings key's parent, the maker's key.
+const std::wstring kMakerKey(kSettingsKeyPath, std::wstring_view(kSettingsKeyPath).rfind(L'\\'));
 
 bool copyKey(const wchar_t* from, const wchar_t* to) {
     HKEY source = nullptr, target = nullptr;
@@ -49,13 +53,13 @@ bool restoreUserSettings(bool makerKeyExisted) {
         if (ok) RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
     }
     // RegDeleteKeyW removes only empty keys, so others' data stays.
-    if (!makerKeyExisted) RegDeleteKeyW(HKEY_CURRENT_USER, kMakerKey);
+    if (!makerKeyExisted) RegDeleteKeyW(HKEY_CURRENT_USER, kMakerKey.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, kTestsKey);
     return ok;
 }
 
 bool clearpaneIsRunning() {
-    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"Local\\Clearpane.Instance");
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName);
     if (!mutex) return false;
     CloseHandle(mutex);
     return true;
@@ -70,7 +74,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Clearpane is running; quit it before the end-to-end tests.\n");
         return 1;
     }
-    const bool makerKeyExisted = testenv::keyExists(kMakerKey);
+    const bool makerKeyExisted = testenv::keyExists(kMakerKey.c_str());
     if (!setAsideUserSettings()) {
         std::fprintf(stderr, "Could not set the user's Clearpane settings aside; nothing was run.\n");
         return 1;

@@ -1,7 +1,8 @@
 #pragma once
 // Shared by the filter engine's tests: helper windows of this process that
-// paint known colours, screen read-back, window census, and a hidden main
-// window for the controller. Header-only so that no build file changes.
+// paint known colours, screen read-back, window census, the hidden-overlay
+// record, and a hidden main window for the controller. Header-only so that
+// no build file changes.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,7 +11,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -133,13 +137,10 @@ public:
 
     PatternWindow(const RECT& rect, const Quads& onScreen, const Quads& whenPrinted, bool printRenders = true)
         : screen_(onScreen), print_(whenPrinted), printRenders_(printRenders) {
-        registerOnce();
-        window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"pattern", WS_POPUP,
-                                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+        window_ = ox::makeTestWindow(L"ClearpaneTestPattern", procedure,
+                                     WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, rect, false);
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetWindowPos(window_, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                     SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
         UpdateWindow(window_);
     }
     ~PatternWindow() { destroy(); }
@@ -171,17 +172,6 @@ public:
     }
 
 private:
-    static constexpr wchar_t kClass[] = L"ClearpaneTestPattern";
-
-    static void registerOnce() {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = procedure;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kClass;
-        RegisterClassExW(&wc);  // fails harmlessly when already registered
-    }
-
     static void paintQuadrants(HWND window, HDC dc, const Quads& colours) {
         RECT client{};
         GetClientRect(window, &client);
@@ -247,15 +237,8 @@ inline bool showsOnScreen(const PatternWindow& window, const PatternWindow::Quad
 // the program's shutdown path or post WM_QUIT into the test's thread.
 class HiddenMainWindow {
 public:
-    explicit HiddenMainWindow(WNDPROC procedure) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"ClearpaneTestMain";
-        RegisterClassExW(&wc);
-        window_ = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Clearpane test main", WS_POPUP, 0, 0, 0, 0,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
+    explicit HiddenMainWindow(WNDPROC procedure)
+        : window_(ox::makeTestWindow(L"ClearpaneTestMain", DefWindowProcW, WS_EX_TOOLWINDOW, RECT{}, false)) {
         SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
     }
     ~HiddenMainWindow() {
@@ -268,7 +251,7 @@ public:
     HWND get() const { return window_; }
 
 private:
-    HWND window_ = nullptr;
+    HWND window_;
 };
 
 // The periods asked of the main window's timers, in order: a peek's end is
@@ -324,9 +307,20 @@ protected:
 
 inline RECT rect(LONG left, LONG top, LONG right, LONG bottom) { return RECT{left, top, right, bottom}; }
 
+// The hidden-overlay record as stored, and as it would be for these handles
+// (each in the 8 bytes this machine keeps it in).
+inline std::optional<testenv::RawValue> storedRecord() { return testenv::value(kValueHiddenOverlays); }
+inline std::uint64_t handleValue(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
+inline testenv::RawValue recordOf(std::initializer_list<std::uint64_t> handles) {
+    std::vector<BYTE> bytes(handles.size() * sizeof(std::uint64_t));
+    std::memcpy(bytes.data(), handles.begin(), bytes.size());
+    return {REG_BINARY, bytes};
+}
+
 // A window of a second thread of this process: printing it waits on that
 // thread, as printing another program's window does on Windows. WM_APP stops
-// the thread answering until `awake` is set.
+// the thread answering until `awake` is set (or for 20 s at most); `asleep`
+// is set meanwhile.
 struct ThreadTarget {
     explicit ThreadTarget(std::function<void()> onPrint)
         : thread([this, onPrint] {
@@ -335,7 +329,10 @@ struct ThreadTarget {
               window = pattern.get();
               MSG msg;
               while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                  if (msg.message == WM_APP) SignalObjectAndWait(asleep, awake, INFINITE, FALSE);
+                  if (msg.message == WM_APP) {
+                      SignalObjectAndWait(asleep, awake, 20000, FALSE);
+                      ResetEvent(asleep);
+                  }
                   DispatchMessageW(&msg);
               }
           }) {

@@ -1,25 +1,38 @@
 #pragma once
-// Overlay hiding's tests and benchmark: another program's windows (the
-// overlay_helper executable beside this one, ended with its owner) and the
-// record as the registry holds it. Free of the test framework, so the
-// benchmark shares it.
+// Windows for the tests and the benchmark: the one way to make a window of a
+// test class, the windows of a process, and another program's windows (the
+// overlay_helper executable beside this one, ended with its owner). Free of
+// the test framework, so the benchmark and the helper share it.
 
 #include <windows.h>
 
-#include <cstdint>
-#include <cstring>
-#include <initializer_list>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
-
-#include "settings/registry.h"
 
 namespace ox {
 
 inline constexpr DWORD kOverlayStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW;
 inline constexpr wchar_t kHelperClass[] = L"ClearpaneTestOverlay";
+
+// A popup of a window class of the tests (registered on first use; again, it
+// fails harmlessly), shown without activation unless told otherwise. A
+// layered one is made opaque first: it would not show otherwise.
+inline HWND makeTestWindow(const wchar_t* className, WNDPROC procedure, DWORD exStyle, const RECT& rect,
+                           bool show = true, HBRUSH background = nullptr) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = className;
+    windowClass.hbrBackground = background;
+    RegisterClassExW(&windowClass);
+    const HWND window = CreateWindowExW(exStyle, className, className, WS_POPUP, rect.left, rect.top,
+                                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                        windowClass.hInstance, nullptr);
+    if (window && (exStyle & WS_EX_LAYERED)) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+    if (window && show) ShowWindow(window, SW_SHOWNOACTIVATE);
+    return window;
+}
 
 // Top-level windows of a process with the given class (any class for null),
 // in z-order; visible ones only unless told otherwise.
@@ -48,6 +61,12 @@ inline std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processI
     return query.found;
 }
 
+// An event by which a test stalls a helper process and wakes it again.
+inline HANDLE helperEvent(const wchar_t* what, DWORD processId) {
+    const std::wstring name = L"ClearpaneTestHelper" + std::wstring(what) + std::to_wstring(processId);
+    return CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+}
+
 struct HelperWindows {
     DWORD exStyle;
     RECT rect;
@@ -57,18 +76,18 @@ struct HelperWindows {
 class OverlayHelper {
 public:
     // Starts the helper with its options and waits until all its windows are shown.
-    explicit OverlayHelper(const std::vector<HelperWindows>& specs, const std::wstring& options = L"") {
+    explicit OverlayHelper(const std::vector<HelperWindows>& groups, const std::wstring& options = L"") {
         wchar_t self[MAX_PATH] = {};
         std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
         std::wstring commandLine =
             L"\"" + path.substr(0, path.find_last_of(L'\\') + 1) + L"overlay_helper.exe\" " + options;
         size_t expected = 0;
-        for (const HelperWindows& spec : specs) {
+        for (const HelperWindows& group : groups) {
             wchar_t arg[96];
-            wsprintfW(arg, L" %lx,%ld,%ld,%ld,%ld,%d", spec.exStyle, spec.rect.left, spec.rect.top,
-                      spec.rect.right - spec.rect.left, spec.rect.bottom - spec.rect.top, spec.count);
+            wsprintfW(arg, L" %lx,%ld,%ld,%ld,%ld,%d", group.exStyle, group.rect.left, group.rect.top,
+                      group.rect.right - group.rect.left, group.rect.bottom - group.rect.top, group.count);
             commandLine += arg;
-            expected += static_cast<size_t>(spec.count);
+            expected += static_cast<size_t>(group.count);
         }
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
@@ -86,6 +105,9 @@ public:
         }
     }
     ~OverlayHelper() {
+        for (HANDLE event : {stalled_, wake_}) {
+            if (event) CloseHandle(event);
+        }
         if (!process_) return;
         TerminateProcess(process_, 0);
         WaitForSingleObject(process_, 5000);
@@ -94,7 +116,8 @@ public:
     OverlayHelper(const OverlayHelper&) = delete;
     OverlayHelper& operator=(const OverlayHelper&) = delete;
 
-    // Its shown windows, in z-order.
+    DWORD processId() const { return processId_; }
+    // Its shown windows, in z-order when they had all been shown.
     const std::vector<HWND>& windows() const { return windows_; }
     HWND windowAt(const RECT& rect) const {
         for (HWND window : windows_) {
@@ -104,32 +127,21 @@ public:
         return nullptr;
     }
 
+    // Stops the helper answering until wake() (or for 20 s at most); true
+    // once it has stopped.
+    bool stall() {
+        stalled_ = helperEvent(L"Stalled", processId_);
+        wake_ = helperEvent(L"Wake", processId_);
+        PostMessageW(windows_.at(0), WM_APP, 20000, 0);
+        return WaitForSingleObject(stalled_, 10000) == WAIT_OBJECT_0;
+    }
+    bool stalled() const { return WaitForSingleObject(stalled_, 0) == WAIT_OBJECT_0; }
+    void wake() const { SetEvent(wake_); }
+
 private:
-    HANDLE process_ = nullptr;
+    HANDLE process_ = nullptr, stalled_ = nullptr, wake_ = nullptr;
     DWORD processId_ = 0;
     std::vector<HWND> windows_;
 };
-
-// The record value as stored: its type and bytes; nullopt when absent.
-using StoredValue = std::pair<DWORD, std::vector<BYTE>>;
-inline std::optional<StoredValue> storedRecord() {
-    RegistryKey key;
-    DWORD type = 0, size = 0;
-    if (key.openForRead(kSettingsKeyPath) != ERROR_SUCCESS ||
-        RegQueryValueExW(key.get(), kValueHiddenOverlays, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    std::vector<BYTE> bytes(size);
-    RegQueryValueExW(key.get(), kValueHiddenOverlays, nullptr, nullptr, bytes.data(), &size);
-    return StoredValue{type, bytes};
-}
-
-// The record of these handles: each in the 8 bytes this machine keeps it in.
-inline StoredValue recordOf(std::initializer_list<std::uint64_t> handles) {
-    std::vector<BYTE> bytes(handles.size() * sizeof(std::uint64_t));
-    std::memcpy(bytes.data(), handles.begin(), bytes.size());
-    return {REG_BINARY, bytes};
-}
-inline std::uint64_t handleValue(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
 
 }  // namespace ox

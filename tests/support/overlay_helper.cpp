@@ -1,12 +1,13 @@
 // Another program's windows for the overlay tests and the benchmark.
 //
-// Usage: overlay_helper SPEC...   with SPEC = EXSTYLE,LEFT,TOP,WIDTH,HEIGHT[,COUNT]
-// (EXSTYLE in hexadecimal). Each spec makes COUNT (default 1) shown grey popup
+// Usage: overlay_helper WINDOWS...   with WINDOWS = EXSTYLE,LEFT,TOP,WIDTH,HEIGHT[,COUNT]
+// (EXSTYLE in hexadecimal). Each argument makes COUNT (default 1) shown grey popup
 // windows of that extended style and rectangle; the program then runs until
-// it is ended or its last window is closed. Options before the specs:
+// it is ended or its last window is closed. Options before the windows:
 // notify=HWND (decimal): each window, shown again after a hide, sends that
 // window WM_SETTINGCHANGE from inside its WM_SHOWWINDOW, once. WM_APP posted
-// to a window stops the program answering for wParam milliseconds.
+// to a window stops the program answering until the test wakes it, or for
+// wParam milliseconds at most (OverlayHelper::stall).
 #include <windows.h>
 
 #include <cstdio>
@@ -25,21 +26,20 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         SetPropW(window, L"shows", reinterpret_cast<HANDLE>(shows));
         if (shows == 2) SendMessageW(reinterpret_cast<HWND>(notifyWindow), WM_SETTINGCHANGE, 0, 0);
     }
-    if (message == WM_APP) Sleep(static_cast<DWORD>(wParam));
+    if (message == WM_APP) {
+        const HANDLE stalled = ox::helperEvent(L"Stalled", GetCurrentProcessId());
+        const HANDLE wake = ox::helperEvent(L"Wake", GetCurrentProcessId());
+        SignalObjectAndWait(stalled, wake, static_cast<DWORD>(wParam), FALSE);
+        ResetEvent(stalled);
+        CloseHandle(stalled);
+        CloseHandle(wake);
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = ox::kHelperClass;
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    if (!RegisterClassExW(&windowClass)) return 1;
-
     for (int i = 1; i < argc; ++i) {
         if (std::sscanf(argv[i], "notify=%llu", &notifyWindow) == 1) continue;
         unsigned long exStyle = 0;
@@ -49,12 +49,12 @@ int main(int argc, char** argv) {
             return 2;
         }
         for (int n = 0; n < count; ++n) {
-            HWND window = CreateWindowExW(exStyle, windowClass.lpszClassName, L"overlay", WS_POPUP, left, top, width,
-                                          height, nullptr, nullptr, windowClass.hInstance, nullptr);
-            if (!window) return 3;
+            const RECT rect{left, top, left + width, top + height};
+            if (!ox::makeTestWindow(ox::kHelperClass, procedure, exStyle, rect, true,
+                                    static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)))) {
+                return 3;
+            }
             ++openWindows;
-            if (exStyle & WS_EX_LAYERED) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
-            ShowWindow(window, SW_SHOWNOACTIVATE);
         }
     }
     MSG msg;

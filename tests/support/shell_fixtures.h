@@ -25,8 +25,8 @@ struct BoxAnswerer {
         : thread([this, caption] {
               for (int i = 0; i < 300 && !done; ++i, Sleep(10)) {
                   if (HWND box = FindWindowW(L"#32770", caption)) {
-                      wchar_t body[1024] = {};
-                      GetDlgItemTextW(box, 0xFFFF, body, 1024);
+                      wchar_t body[4096] = {};
+                      GetDlgItemTextW(box, 0xFFFF, body, 4096);
                       text = body;
                       tipShownWhileOpen = testenv::readDword(kValueTipShown).value_or(0);
                       shown = true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <regex>
 
 #include "app/log.h"
@@ -13,15 +14,6 @@ namespace {
 HKEY scratchRoot = nullptr;
 std::wstring scratchPath;
 std::wstring appDataDir;
-
-HKEY openKey(const wchar_t* key, REGSAM access) {
-    HKEY handle = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, key ? key : kSettingsKeyPath, 0, nullptr, 0, access,
-                        nullptr, &handle, nullptr) != ERROR_SUCCESS) {
-        return nullptr;
-    }
-    return handle;
-}
 
 }  // namespace
 
@@ -96,16 +88,6 @@ void clearSettingsKey() {
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath);
 }
 
-std::optional<DWORD> readDword(const wchar_t* name, const wchar_t* key) {
-    DWORD value = 0, size = sizeof value, type = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, key ? key : kSettingsKeyPath, name, RRF_RT_ANY, &type,
-                     &value, &size) != ERROR_SUCCESS ||
-        type != REG_DWORD) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::map<std::wstring, RawValue> values(const wchar_t* key) {
     std::map<std::wstring, RawValue> found;
     HKEY handle = nullptr;
@@ -124,6 +106,20 @@ std::map<std::wstring, RawValue> values(const wchar_t* key) {
     return found;
 }
 
+std::optional<RawValue> value(const wchar_t* name, const wchar_t* key) {
+    const auto all = values(key);
+    const auto found = all.find(name);
+    return found == all.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::optional<DWORD> readDword(const wchar_t* name, const wchar_t* key) {
+    const auto stored = value(name, key);
+    DWORD number = 0;
+    if (!stored || stored->type != REG_DWORD || stored->bytes.size() != sizeof number) return std::nullopt;
+    std::memcpy(&number, stored->bytes.data(), sizeof number);
+    return number;
+}
+
 bool keyExists(const wchar_t* key) {
     HKEY handle = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, key ? key : kSettingsKeyPath, 0, KEY_READ, &handle) != ERROR_SUCCESS) {
@@ -133,35 +129,19 @@ bool keyExists(const wchar_t* key) {
     return true;
 }
 
-void writeValue(const wchar_t* name, const RawValue& value, const wchar_t* key) {
-    if (HKEY handle = openKey(key, KEY_WRITE)) {
-        RegSetValueExW(handle, name, 0, value.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
-        RegCloseKey(handle);
+void writeValue(const wchar_t* name, const std::optional<RawValue>& value, const wchar_t* key) {
+    HKEY handle = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, key ? key : kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+                        nullptr) != ERROR_SUCCESS) {
+        return;
     }
-}
-
-void writeDword(const wchar_t* name, DWORD value, const wchar_t* key) {
-    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
-    writeValue(name, {REG_DWORD, {bytes, bytes + sizeof value}}, key);
-}
-
-void writeString(const wchar_t* name, const std::wstring& value, const wchar_t* key) {
-    const auto* bytes = reinterpret_cast<const BYTE*>(value.c_str());
-    writeValue(name, {REG_SZ, {bytes, bytes + (value.size() + 1) * sizeof(wchar_t)}}, key);
-}
-
-void writeBinary(const wchar_t* name, const std::vector<BYTE>& data, const wchar_t* key) {
-    writeValue(name, {REG_BINARY, data}, key);
-}
-
-void deleteValue(const wchar_t* name, const wchar_t* key) {
-    if (HKEY handle = openKey(key, KEY_WRITE)) {
+    if (value) {
+        RegSetValueExW(handle, name, 0, value->type, value->bytes.data(), static_cast<DWORD>(value->bytes.size()));
+    } else {
         RegDeleteValueW(handle, name);
-        RegCloseKey(handle);
     }
+    RegCloseKey(handle);
 }
-
-bool valueExists(const wchar_t* name, const wchar_t* key) { return values(key).count(name) != 0; }
 
 std::wstring localAppData() { return appDataDir; }
 

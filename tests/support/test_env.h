@@ -4,6 +4,7 @@
 
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,18 +26,37 @@ struct RawValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> bytes;
     bool operator==(const RawValue& o) const { return type == o.type && bytes == o.bytes; }
+    static RawValue dword(DWORD value) { return of(REG_DWORD, value); }
+    static RawValue qword(ULONGLONG value) { return of(REG_QWORD, value); }
+    // With its terminating null, as the program writes strings.
+    static RawValue sz(const std::wstring& text) {
+        const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+        return {REG_SZ, {bytes, bytes + (text.size() + 1) * sizeof(wchar_t)}};
+    }
+    template <typename Number>
+    static RawValue of(DWORD type, Number value) {
+        const auto* bytes = reinterpret_cast<const BYTE*>(&value);
+        return {type, {bytes, bytes + sizeof value}};
+    }
 };
-// Every value of a key (by default the settings key), by name; none when it is absent.
+inline void PrintTo(const RawValue& value, std::ostream* out) {
+    *out << "type " << value.type << ",";
+    for (BYTE b : value.bytes) *out << " " << static_cast<int>(b);
+}
+// The one reader of the registry: every value of a key (by default the
+// settings key), by name; none when the key is absent.
 std::map<std::wstring, RawValue> values(const wchar_t* key = nullptr);
-bool keyExists(const wchar_t* key = nullptr);
-void writeValue(const wchar_t* name, const RawValue& value, const wchar_t* key = nullptr);
-
+std::optional<RawValue> value(const wchar_t* name, const wchar_t* key = nullptr);
+// A REG_DWORD value of 4 bytes; nullopt for anything else.
 std::optional<DWORD> readDword(const wchar_t* name, const wchar_t* key = nullptr);
-void writeDword(const wchar_t* name, DWORD value, const wchar_t* key = nullptr);
-void writeString(const wchar_t* name, const std::wstring& value, const wchar_t* key = nullptr);
-void writeBinary(const wchar_t* name, const std::vector<BYTE>& data, const wchar_t* key = nullptr);
-void deleteValue(const wchar_t* name, const wchar_t* key = nullptr);
-bool valueExists(const wchar_t* name, const wchar_t* key = nullptr);
+bool keyExists(const wchar_t* key = nullptr);
+
+// Writes the value, or deletes it for nullopt; the key is made when missing.
+void writeValue(const wchar_t* name, const std::optional<RawValue>& value, const wchar_t* key = nullptr);
+inline void writeDword(const wchar_t* name, DWORD value, const wchar_t* key = nullptr) {
+    writeValue(name, RawValue::dword(value), key);
+}
+inline void deleteValue(const wchar_t* name, const wchar_t* key = nullptr) { writeValue(name, std::nullopt, key); }
 
 // The temporary LOCALAPPDATA folder and the log file in it.
 std::wstring localAppData();

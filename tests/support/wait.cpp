@@ -19,11 +19,3 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
-
-void pumpMessagesFor(DWORD milliseconds) {
-    const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    while (GetTickCount64() < deadline) {
-        pumpPending();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}

@@ -141,25 +141,10 @@ const Message kEndings[] = {
     {"WM_CLOSE", WM_CLOSE}, {"Quit", WM_COMMAND, kCommandQuit}, {"WM_QUIT from outside", WM_QUIT},
 };
 
-// This thread's windows of a class (the program's all live on it); shown ones
-// only unless told otherwise.
+// This process's windows of a class (the program's all live on this thread);
+// shown ones only unless told otherwise.
 std::vector<HWND> own(const wchar_t* className, bool visibleOnly = true) {
-    struct Query {
-        const wchar_t* className;
-        bool visibleOnly;
-        std::vector<HWND> found;
-    } query{className, visibleOnly, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) {
-            auto& q = *reinterpret_cast<Query*>(data);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (lstrcmpW(name, q.className) == 0 && (!q.visibleOnly || IsWindowVisible(window))) q.found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&query));
-    return query.found;
+    return fx::windowsOfClass(className, GetCurrentProcessId(), visibleOnly);
 }
 
 class Interleaving : public shellfx::ShellFixture {
@@ -356,7 +341,7 @@ TEST_F(Interleaving, NoArrivalInAnySituationBreaksTheRules) {
         const HWND overlay = overlay_.windows().at(0);
         ASSERT_TRUE(runSeed(seed)) << "seed " << seed << ": " << report_;
         EXPECT_TRUE(own(kMirrorClass, false).empty() && own(kCoverClass, false).empty()) << "filter windows after the end";
-        EXPECT_TRUE(appState.hiddenOverlays.empty() && !ox::storedRecord()) << "an overlay recorded after the end";
+        EXPECT_TRUE(appState.hiddenOverlays.empty() && !fx::storedRecord()) << "an overlay recorded after the end";
         EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(overlay) != FALSE; })) << "the overlay stays hidden";
         EXPECT_TRUE(own(kSelectClass).empty() && own(L"#32768").empty());
         // The next seed starts afresh.

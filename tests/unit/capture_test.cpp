@@ -239,7 +239,7 @@ TEST(CaptureWindow, NoCaptureOfMissingMinimisedGoneOrTinyTargets) {
 
 // ---- usability test ------------------------------------------------------
 
-TEST(CaptureUsability, SampleStep) {
+TEST(CaptureUsability, AboutFourThousandPixelsAreSampledWhateverTheFrameSize) {
     EXPECT_EQ(usabilitySampleStep(1920ull * 1080), 506u);
     EXPECT_EQ(usabilitySampleStep(64ull * 63), 1u);
     EXPECT_EQ(usabilitySampleStep(4095), 1u);
@@ -280,31 +280,20 @@ TEST(CaptureUsability, OnlySampledPixelsCountAndTheFourthByteIsIgnored) {
 // A plain top-most popup that draws nothing itself, to present into.
 class BlankWindow {
 public:
-    explicit BlankWindow(const RECT& r) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-            if (m == WM_ERASEBKGND) return 1;
-            if (m == WM_PAINT) {
-                ValidateRect(w, nullptr);
-                return 0;
-            }
-            return DefWindowProcW(w, m, wp, lp);
-        };
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"ClearpaneTestBlank";
-        RegisterClassExW(&wc);
-        window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"",
-                                  WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                                  wc.hInstance, nullptr);
-        SetWindowPos(window_, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                     SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    }
+    explicit BlankWindow(const RECT& r)
+        : window_(ox::makeTestWindow(
+              L"ClearpaneTestBlank",
+              [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+                  if (m == WM_ERASEBKGND) return 1;
+                  if (m == WM_PAINT && ValidateRect(w, nullptr)) return 0;
+                  return DefWindowProcW(w, m, wp, lp);
+              },
+              WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, r)) {}
     ~BlankWindow() { DestroyWindow(window_); }
     HWND get() const { return window_; }
 
 private:
-    HWND window_ = nullptr;
+    HWND window_;
 };
 
 // The outline's pen and its hollow brush must not stay selected afterwards.

@@ -67,7 +67,7 @@ TEST_F(MirrorWindows, AreaMirrorIsAClickThroughTopMostPopup) {
     ASSERT_EQ(mirrors.size(), 1u);
     const HWND mirror = mirrors[0];
     EXPECT_EQ(state_.mirrorWindows, mirrors);
-    EXPECT_EQ(classOf(mirror), L"CP_Mirror");
+    EXPECT_EQ(classOf(mirror), kMirrorClass);
     EXPECT_EQ(textOf(mirror), L"Clearpane mirror");
     expectClickThroughTopMostPopup(mirror);
     EXPECT_EQ(fx::windowBox(mirror), (Box{100, 150, 420, 390}));
@@ -96,7 +96,7 @@ TEST_F(MirrorWindows, CoverFillsAndFramesOnlyWithOutline) {
     const auto covers = fx::windowsOfClass(kCoverClass);
     ASSERT_EQ(covers.size(), 1u);
     EXPECT_EQ(state_.coverWindow, covers[0]);
-    EXPECT_EQ(classOf(covers[0]), L"CP_Solid");
+    EXPECT_EQ(classOf(covers[0]), kCoverClass);
     EXPECT_EQ(textOf(covers[0]), L"Clearpane cover");
     expectClickThroughTopMostPopup(covers[0]);
     EXPECT_EQ(fx::windowBox(covers[0]), (Box{300, 200, 500, 350}));

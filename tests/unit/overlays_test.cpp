@@ -22,8 +22,8 @@
 
 namespace {
 
-using ox::recordOf;
-using ox::storedRecord;
+using fx::recordOf;
+using fx::storedRecord;
 
 const std::string kHidLine = testenv::narrow(logtext::hidOverlay);
 const std::string kRestoredLine = testenv::narrow(logtext::restoredOverlays);
@@ -34,7 +34,6 @@ constexpr std::uint64_t kHigh = 0x80000000'0000ABCDull;
 
 HWND handle(std::uint64_t value) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value)); }
 
-void storeRecord(const ox::StoredValue& value) { testenv::writeValue(kValueHiddenOverlays, {value.first, value.second}); }
 
 class Overlays : public fx::FilterFixture {
 protected:
@@ -49,7 +48,7 @@ TEST_F(Overlays, RecordKeepsEachHandleOnceInOrderAndNeverStoresAnEmptyValue) {
     addToHiddenOverlayRecord(handle(0x1234));
     addToHiddenOverlayRecord(handle(kHigh));
     EXPECT_TRUE(addToHiddenOverlayRecord(handle(0x1234)));
-    const ox::StoredValue both{REG_BINARY, {0x34, 0x12, 0, 0, 0, 0, 0, 0, 0xCD, 0xAB, 0, 0, 0, 0, 0, 0x80}};
+    const testenv::RawValue both{REG_BINARY, {0x34, 0x12, 0, 0, 0, 0, 0, 0, 0xCD, 0xAB, 0, 0, 0, 0, 0, 0x80}};
     EXPECT_EQ(storedRecord(), both) << "8 little-endian bytes a handle";
     EXPECT_EQ(readHiddenOverlayRecord(), (std::vector<HWND>{handle(0x1234), handle(kHigh)}));
     removeFromHiddenOverlayRecord(handle(0x99));
@@ -62,10 +61,10 @@ TEST_F(Overlays, RecordKeepsEachHandleOnceInOrderAndNeverStoresAnEmptyValue) {
 TEST_F(Overlays, StartUpShowsWhatAValidRecordNamesAndLeavesAnInvalidOneAlone) {
     fx::PatternWindow kept(kPrimary, fx::solid(RGB(1, 2, 3)), fx::solid(RGB(1, 2, 3)));
     ShowWindow(kept.get(), SW_HIDE);
-    const ox::StoredValue threeOneAlive = recordOf({0x1234, ox::handleValue(kept.get()), 0x5678});
+    const testenv::RawValue threeOneAlive = recordOf({0x1234, fx::handleValue(kept.get()), 0x5678});
     struct Case {
         const char* what;
-        ox::StoredValue stored;
+        testenv::RawValue stored;
         bool valid;
     };
     const Case cases[] = {
@@ -73,12 +72,12 @@ TEST_F(Overlays, StartUpShowsWhatAValidRecordNamesAndLeavesAnInvalidOneAlone) {
         {"all gone", recordOf({0x1234}), true},
         {"12 bytes", {REG_BINARY, std::vector<BYTE>(12, 0x11)}, false},
         {"0 bytes", {REG_BINARY, {}}, false},
-        {"another type", {REG_QWORD, threeOneAlive.second}, false},
+        {"another type", {REG_QWORD, threeOneAlive.bytes}, false},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
         testenv::deleteLog();
-        storeRecord(test.stored);
+        testenv::writeValue(kValueHiddenOverlays, test.stored);
         restorePreviousRunOverlays();
         EXPECT_EQ(storedRecord(), test.valid ? std::nullopt : std::optional(test.stored));
         EXPECT_EQ(testenv::logMessages(), test.valid ? std::vector{kRestoredLine} : std::vector<std::string>{});
@@ -89,7 +88,7 @@ TEST_F(Overlays, StartUpShowsWhatAValidRecordNamesAndLeavesAnInvalidOneAlone) {
     EXPECT_EQ(storedRecord(), recordOf({0x42})) << "an add replaces an invalid value";
 }
 
-TEST_F(Overlays, ClassificationRulesInOrder) {
+TEST_F(Overlays, OnlyTopMostLayeredOrClickThroughToolWindowsOfOthersOverMostOfAMonitorAreOverlays) {
     constexpr DWORD kOwn = 7;
     const WindowFacts overlay{42, true, false, ox::kOverlayStyle, {0, 0, 1000, 1000}, L"", L"Annotate", kPrimary};
     struct Case {
@@ -162,7 +161,7 @@ TEST_F(Overlays, EachWindowIsHiddenOnceAndEveryStopOfTheFilterShowsItAgain) {
     ox::OverlayHelper helper({{ox::kOverlayStyle, kLeftMonitor}});
     const HWND overlay = helper.windows().at(0);
     // Its program hides and shows it when it next answers.
-    const auto record = recordOf({ox::handleValue(overlay)});
+    const auto record = recordOf({fx::handleValue(overlay)});
     const auto visible = [&](bool on) { return waitUntil([&] { return (IsWindowVisible(overlay) != FALSE) == on; }); };
     auto hidden = [&] { return visible(false) && storedRecord() == record; };
     auto shown = [&] { return visible(true) && appState.hiddenOverlays.empty() && !storedRecord(); };
@@ -186,10 +185,9 @@ TEST_F(Overlays, EachWindowIsHiddenOnceAndEveryStopOfTheFilterShowsItAgain) {
     EXPECT_TRUE(appState.filterActive && shown()) << "setting turned off";
 }
 
-// Their program asks for a rebuild while they are shown again, then stops answering.
-TEST_F(Overlays, WhatTheirProgramDoesWhileOverlaysComeBackNeitherLosesNorHoldsUpAny) {
+TEST_F(Overlays, ARebuildTheirProgramAsksForWhileTheyComeBackNeitherEndsThePeekNorLosesOne) {
     ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}, {ox::kOverlayStyle, kLeftMonitor}},
-                             L"notify=" + std::to_wstring(ox::handleValue(main_.get())));
+                             L"notify=" + std::to_wstring(fx::handleValue(main_.get())));
     const auto all = [&](bool visible) {
         const auto is = [&](HWND window) { return (IsWindowVisible(window) != FALSE) == visible; };
         return waitUntil([&] { return is(helper.windows()[0]) && is(helper.windows()[1]); }, 6000);
@@ -202,19 +200,28 @@ TEST_F(Overlays, WhatTheirProgramDoesWhileOverlaysComeBackNeitherLosesNorHoldsUp
     SendMessageW(main_.get(), WM_TIMER, kPeekTimerId, 0);
     EXPECT_TRUE(all(false) && appState.hiddenOverlays.size() == 2u);
     EXPECT_EQ(readHiddenOverlayRecord(), appState.hiddenOverlays);
+}
 
-    // Sent, and given up on: its program is asleep in it for 2 s from now on.
-    const auto stall = [&] { SendMessageTimeoutW(helper.windows()[0], WM_APP, 2000, 0, SMTO_NORMAL, 100, nullptr); };
-    stall();
-    ULONGLONG before = GetTickCount64();
+TEST_F(Overlays, QuitReturnsWhileTheirProgramIsStalledAndTheOverlayComesBackOnceItAnswers) {
+    ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}});
+    const HWND overlay = helper.windows().at(0);
+    turnOnHidingOverlays();
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(overlay); }));
+    ASSERT_TRUE(helper.stall());
     shutdownFilter(appState);
-    EXPECT_LT(GetTickCount64() - before, 1000u) << "Quit waits for no other program";
-    EXPECT_TRUE(all(true)) << "back once their program answers";
-    stall();
-    before = GetTickCount64();
-    setFilterActive(appState, true);
-    EXPECT_LT(GetTickCount64() - before, 1000u) << "the filter starts without waiting for it";
-    EXPECT_TRUE(all(false)) << "hidden once their program answers";
+    EXPECT_TRUE(helper.stalled()) << "Quit waited for the stalled program";
+    helper.wake();
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(overlay) != FALSE; })) << "not back once its program answers";
+}
+
+TEST_F(Overlays, TheFilterComesUpWhileTheirProgramIsStalledAndHidesTheOverlayOnceItAnswers) {
+    ox::OverlayHelper helper({{ox::kOverlayStyle, kPrimary}});
+    const HWND overlay = helper.windows().at(0);
+    ASSERT_TRUE(helper.stall());
+    turnOnHidingOverlays();
+    EXPECT_TRUE(helper.stalled()) << "the filter waited for the stalled program";
+    helper.wake();
+    EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(overlay); })) << "not hidden once its program answers";
 }
 
 TEST_F(Overlays, AWindowThatCannotBeRecordedIsNotHidden) {

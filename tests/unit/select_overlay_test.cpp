@@ -184,7 +184,7 @@ bool anyPixelOf(COLORREF colour, const RECT& area) {
     return false;
 }
 
-TEST(SelectPaint, DimmedScreenshotBrightSelectionOutlineLabelAndBanner) {
+TEST(SelectPaint, TheScreenShowsDimmedAndTheSelectionBrightWithOutlineLabelAndBanner) {
     if (!platform::hasTestMonitors()) GTEST_SKIP() << platform::kNeedsTestMonitors;
     fx::PatternWindow content(fx::rect(200, 100, 800, 700), fx::solid(kContent), fx::solid(kContent));
     ASSERT_TRUE(waitUntil([&] { return fx::showsOnScreen(content, fx::solid(kContent)); }, 3000));

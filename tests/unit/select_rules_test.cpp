@@ -16,7 +16,7 @@ using Out = SelectionOutcome;
 SelectionEvent at(In input, LONG x, LONG y) { return SelectionEvent{input, POINT{x, y}, 0}; }
 SelectionEvent key(WPARAM virtualKey) { return SelectionEvent{In::KeyDown, POINT{0, 0}, virtualKey}; }
 
-TEST(SelectionRules, EndingsOfADrag) {
+TEST(SelectionRules, EachInputEndsTheSelectionOnlyAsTheUserMeantIt) {
     struct Row {
         const char* what;
         POINT origin;
@@ -79,7 +79,7 @@ TEST(SelectionRules, EndingsOfADrag) {
     }
 }
 
-TEST(SelectionRules, WhatADragShows) {
+TEST(SelectionRules, OutlineSizeLabelAndBannerGoWhereTheyBelong) {
     // Only sides of 2 pixels or more are drawn; the label is 8 pixels inside
     // the corner even when it reaches beyond the selection.
     SelectionDrag drag{100, 100, 101, 300, true, false};

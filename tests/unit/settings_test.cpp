@@ -1,235 +1,229 @@
-// The registry store: read rules of loadSettings, what saveSettings and
-// saveCurrentSettings write, and what initFilterEngine copies into the state.
-// HKEY_CURRENT_USER is redirected to a scratch key by the test environment.
+// The registry store: how every stored value reads (one table), that random
+// values stumble nothing, what saveSettings and saveCurrentSettings write,
+// and what initFilterEngine copies into the state. HKEY_CURRENT_USER is
+// redirected to a scratch key by the test environment.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
-#include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "app/launch.h"
+#include "app/tray.h"
 #include "filter/controller.h"
+#include "filter/mirror_windows.h"
+#include "overlays/overlays.h"
+#include "overlays/record.h"
 #include "settings/settings.h"
+#include "support/shell_fixtures.h"
 #include "support/test_env.h"
 
 namespace {
 
-constexpr DWORD kMissingLeft = 0x7FFFFFFF;
+using testenv::RawValue;
 
 DWORD bits(LONG value) { return static_cast<DWORD>(value); }
-
-template <typename Number>
-void writeTyped(const wchar_t* name, DWORD type, Number value) {
-    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
-    testenv::writeValue(name, {type, {bytes, bytes + sizeof value}});
-}
-void writeQword(const wchar_t* name, std::uint64_t value) { writeTyped(name, REG_QWORD, value); }
-
-// Type of a stored value, or nullopt when it is absent.
-std::optional<DWORD> valueType(const wchar_t* name) {
-    const auto stored = testenv::values();
-    return stored.count(name) ? std::optional(stored.at(name).type) : std::nullopt;
-}
-
-void writeRegion(LONG left, LONG top, LONG right, LONG bottom, DWORD hasRegion) {
-    testenv::writeDword(kValueRegionLeft, bits(left));
-    testenv::writeDword(kValueRegionTop, bits(top));
-    testenv::writeDword(kValueRegionRight, bits(right));
-    testenv::writeDword(kValueRegionBottom, bits(bottom));
-    testenv::writeDword(kValueHasRegion, hasRegion);
-}
 
 bool sameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-std::string describe(const Settings& s) {
-    return "style " + std::to_string(static_cast<std::uint32_t>(s.style)) + ", outline " +
-           std::to_string(s.outline) + ", hideOverlays " + std::to_string(s.hideOverlays) + ", enabled " +
-           std::to_string(s.enabled) + ", hasRegion " + std::to_string(s.hasRegion) + ", region (" +
-           std::to_string(s.region.left) + ", " + std::to_string(s.region.top) + ", " +
-           std::to_string(s.region.right) + ", " + std::to_string(s.region.bottom) + ")";
-}
-
-void expectSettings(const Settings& actual, const Settings& expected) {
-    EXPECT_EQ(actual.style, expected.style);
-    EXPECT_EQ(actual.outline, expected.outline);
-    EXPECT_EQ(actual.hideOverlays, expected.hideOverlays);
-    EXPECT_EQ(actual.enabled, expected.enabled);
-    EXPECT_EQ(actual.hasRegion, expected.hasRegion);
-    EXPECT_TRUE(sameRect(actual.region, expected.region))
-        << "got " << describe(actual) << "\nwant " << describe(expected);
-}
-
-Settings defaults() { return Settings{}; }
-
-Settings withRegion(LONG left, LONG top, LONG right, LONG bottom) {
-    Settings s;
-    s.hasRegion = true;
-    s.region = RECT{left, top, right, bottom};
-    return s;
-}
-
-struct LoadCase {
-    const char* name;
-    std::function<void()> arrange;
-    std::function<Settings()> expected;
+// Values to store, or to delete (nullopt), in order.
+struct Put {
+    const wchar_t* name;
+    std::optional<RawValue> value;
+    const wchar_t* key = nullptr;  // the settings key
 };
+using Puts = std::vector<Put>;
 
-void PrintTo(const LoadCase& c, std::ostream* out) { *out << c.name; }
+void store(const Puts& puts) {
+    for (const Put& put : puts) testenv::writeValue(put.name, put.value, put.key);
+}
 
-class SettingsLoad : public testing::TestWithParam<LoadCase> {
+// The same value under every name the program reads.
+Puts everyName(const std::optional<RawValue>& value) {
+    Puts puts;
+    for (const wchar_t* name : {kValueStyle, kValueOutline, kValueHideOverlays, kValueEnabled, kValueRegionLeft,
+                                kValueRegionTop, kValueRegionRight, kValueRegionBottom, kValueHasRegion,
+                                kValueTipShown, kValueHiddenOverlays}) {
+        puts.push_back({name, value});
+    }
+    puts.push_back({kRunValueName, value, kRunKeyPath});
+    return puts;
+}
+
+// The four choices besides the region, stored.
+Puts choices(DWORD style, DWORD outline, DWORD hideOverlays, DWORD enabled) {
+    return {{kValueStyle, RawValue::dword(style)}, {kValueOutline, RawValue::dword(outline)},
+            {kValueHideOverlays, RawValue::dword(hideOverlays)}, {kValueEnabled, RawValue::dword(enabled)}};
+}
+
+// A stored region, then the changes.
+Puts region(LONG left, LONG top, LONG right, LONG bottom, DWORD hasRegion, const Puts& changes = {}) {
+    Puts puts{{kValueRegionLeft, RawValue::dword(bits(left))},   {kValueRegionTop, RawValue::dword(bits(top))},
+              {kValueRegionRight, RawValue::dword(bits(right))}, {kValueRegionBottom, RawValue::dword(bits(bottom))},
+              {kValueHasRegion, RawValue::dword(hasRegion)}};
+    puts.insert(puts.end(), changes.begin(), changes.end());
+    return puts;
+}
+
+// Everything the program reads from the registry, in one line.
+std::string described(const Settings& s, bool tipShown, bool atLogin, size_t overlays) {
+    return "style " + std::to_string(static_cast<std::uint32_t>(s.style)) + ", outline " + std::to_string(s.outline) +
+           ", hideOverlays " + std::to_string(s.hideOverlays) + ", enabled " + std::to_string(s.enabled) +
+           ", hasRegion " + std::to_string(s.hasRegion) + " (" + std::to_string(s.region.left) + ", " +
+           std::to_string(s.region.top) + ", " + std::to_string(s.region.right) + ", " +
+           std::to_string(s.region.bottom) + "), tip shown " + std::to_string(tipShown) + ", at login " +
+           std::to_string(atLogin) + ", overlays " + std::to_string(overlays);
+}
+
+class Registry : public testing::Test {
 protected:
     void SetUp() override { testenv::clearSettingsKey(); }
-    void TearDown() override { testenv::clearSettingsKey(); }
+    void TearDown() override {
+        testenv::clearSettingsKey();
+        testenv::deleteValue(kRunValueName, kRunKeyPath);
+    }
 };
+using SettingsLoad = Registry;
+using SettingsSave = Registry;
+using SettingsInitFilterEngine = Registry;
 
-TEST_P(SettingsLoad, AppliesReadRules) {
-    GetParam().arrange();
-    expectSettings(loadSettings(), GetParam().expected());
+TEST_F(SettingsLoad, AValueCountsOnlyWithItsTypeSizeAndRangeAndARegionOnlyWhenUsable) {
+    const std::optional<DWORD> D;  // as when absent: the setting's default
+    using V = RawValue;
+    const V twelveBytes{REG_BINARY, std::vector<BYTE>(12, 1)}, noDword = V::qword(1);
+    const Put noLeft{kValueRegionLeft, {}}, noTop{kValueRegionTop, {}}, qwordLeft{kValueRegionLeft, noDword};
+    const struct {
+        const char* what;
+        Puts stored;
+        std::optional<DWORD> style, outline, hideOverlays, enabled;
+        RECT region;  // empty for none
+        bool tipShown, atLogin;
+        size_t overlays;
+    } rows[] = {
+        {"no key", {}, D, D, D, D, {}, 0, 0, 0},
+        {"none of the values", everyName(std::nullopt), D, D, D, D, {}, 0, 0, 0},
+        {"REG_DWORD 0", everyName(V::dword(0)), 0, 0, 0, 0, {}, 0, 0, 0},
+        {"REG_DWORD 2", everyName(V::dword(2)), 2, 1, 1, 1, {}, 1, 0, 0},
+        {"REG_DWORD 3, no style", everyName(V::dword(3)), D, 1, 1, 1, {}, 1, 0, 0},
+        {"REG_DWORD 0xFFFFFFFF, no style", everyName(V::dword(0xFFFFFFFF)), D, 1, 1, 1, {}, 1, 0, 0},
+        {"REG_DWORD of 1 byte, the rest 0", everyName(V{REG_DWORD, {1}}), 1, 1, 1, 1, {}, 1, 0, 0},
+        {"REG_DWORD of 5 bytes", everyName(V{REG_DWORD, {2, 0, 0, 0, 0}}), D, D, D, D, {}, 0, 0, 0},
+        {"REG_DWORD_BIG_ENDIAN", everyName(V::of(REG_DWORD_BIG_ENDIAN, 1)), D, D, D, D, {}, 0, 0, 0},
+        {"REG_QWORD", everyName(noDword), D, D, D, D, {}, 0, 0, 0},
+        {"REG_BINARY of 4 bytes", everyName(V{REG_BINARY, {1, 0, 0, 0}}), D, D, D, D, {}, 0, 0, 0},
+        {"REG_BINARY of 8 bytes", everyName(V::of(REG_BINARY, 1ull)), D, D, D, D, {}, 0, 0, 1},
+        {"REG_BINARY of 12 bytes", everyName(twelveBytes), D, D, D, D, {}, 0, 0, 0},
+        {"REG_SZ", everyName(V::sz(L"1")), D, D, D, D, {}, 0, 1, 0},
+        {"REG_SZ of 2046 bytes", everyName(V::sz(std::wstring(1022, L'x'))), D, D, D, D, {}, 0, 1, 0},
+        {"REG_SZ of 2048 bytes", everyName(V::sz(std::wstring(1023, L'x'))), D, D, D, D, {}, 0, 0, 0},
+        {"24 x 24", region(100, 200, 124, 224, 1), D, D, D, D, {100, 200, 124, 224}, 0, 0, 0},
+        {"23 wide", region(100, 200, 123, 400, 1), D, D, D, D, {}, 0, 0, 0},
+        {"23 high", region(100, 200, 400, 223, 1), D, D, D, D, {}, 0, 0, 0},
+        {"inverted", region(500, 500, 100, 100, 1), D, D, D, D, {}, 0, 0, 0},
+        {"HasRegion 0", region(0, 0, 800, 600, 0), D, D, D, D, {}, 0, 0, 0},
+        {"HasRegion 2", region(0, 0, 800, 600, 2), D, D, D, D, {0, 0, 800, 600}, 0, 0, 0},
+        {"HasRegion absent", region(0, 0, 800, 600, 1, {{kValueHasRegion, {}}}), D, D, D, D, {}, 0, 0, 0},
+        {"HasRegion not a DWORD", region(0, 0, 800, 600, 1, {{kValueHasRegion, noDword}}), D, D, D, D, {}, 0, 0, 0},
+        {"negative sides", region(-1280, -100, -200, 500, 1), D, D, D, D, {-1280, -100, -200, 500}, 0, 0, 0},
+        {"the widest", region(INT32_MIN, 0, INT32_MAX, 1080, 1), D, D, D, D, {INT32_MIN, 0, INT32_MAX, 1080}, 0, 0, 0},
+        {"top absent reads as 0", region(10, 999, 400, 300, 1, {noTop}), D, D, D, D, {10, 0, 400, 300}, 0, 0, 0},
+        {"left absent", region(0, 0, 1920, 1080, 1, {noLeft}), D, D, D, D, {}, 0, 0, 0},
+        // An absent left reads as 0x7FFFFFFF: right - left in 32 bits would wrap to a huge width.
+        {"left absent, right negative", region(0, 0, -2, 1080, 1, {noLeft}), D, D, D, D, {}, 0, 0, 0},
+        {"left not a DWORD, right negative", region(0, 0, -2, 1080, 1, {qwordLeft}), D, D, D, D, {}, 0, 0, 0},
+        {"left 0x7FFFFFFF, right negative", region(0x7FFFFFFF, 0, -100, 1080, 1), D, D, D, D, {}, 0, 0, 0},
+        {"top 0x7FFFFFFF, bottom negative", region(0, 0x7FFFFFFF, 1920, -100, 1), D, D, D, D, {}, 0, 0, 0},
+        {"each in its place", region(-20, 10, 300, 400, 1, choices(2, 0, 1, 1)), 2, 0, 1, 1, {-20, 10, 300, 400}, 0, 0, 0},
+    };
+    const Settings defaults;
+    for (const auto& row : rows) {
+        testenv::clearSettingsKey();
+        testenv::deleteValue(kRunValueName, kRunKeyPath);
+        store(row.stored);
+        Settings expected;
+        expected.style = row.style ? static_cast<FilterStyle>(*row.style) : defaults.style;
+        expected.outline = row.outline ? *row.outline != 0 : defaults.outline;
+        expected.hideOverlays = row.hideOverlays ? *row.hideOverlays != 0 : defaults.hideOverlays;
+        expected.enabled = row.enabled ? *row.enabled != 0 : defaults.enabled;
+        expected.hasRegion = !IsRectEmpty(&row.region);
+        expected.region = expected.hasRegion ? row.region : defaults.region;
+        EXPECT_EQ(described(loadSettings(), wholeScreenTipShown(), isLaunchAtLoginEnabled(),
+                            readHiddenOverlayRecord().size()),
+                  described(expected, row.tipShown, row.atLogin, row.overlays))
+            << row.what;
+    }
 }
 
-Settings styled(FilterStyle style) {
-    Settings s;
-    s.style = style;
-    return s;
-}
-
-Settings outlineOff() {
-    Settings s;
-    s.outline = false;
-    return s;
-}
-
-const LoadCase kLoadCases[] = {
-    {"NoKey", [] {}, defaults},
-    {"OnlyUnrelatedValues", [] { testenv::writeString(L"Unrelated", L"x"); }, defaults},
-
-    {"StyleOne", [] { testenv::writeDword(kValueStyle, 1); }, [] { return styled(FilterStyle::OneWindow); }},
-    {"StyleTwo", [] { testenv::writeDword(kValueStyle, 2); }, [] { return styled(FilterStyle::SolidCover); }},
-    {"StyleThree", [] { testenv::writeDword(kValueStyle, 3); }, defaults},
-    {"StyleAllOnes", [] { testenv::writeDword(kValueStyle, 0xFFFFFFFF); }, defaults},
-    {"StyleAsString", [] { testenv::writeString(kValueStyle, L"1"); }, defaults},
-    {"StyleAsQword", [] { writeQword(kValueStyle, 1); }, defaults},
-    {"StyleAsBinary", [] { testenv::writeBinary(kValueStyle, {2, 0, 0, 0}); }, defaults},
-    {"StyleBigEndian", [] { writeTyped(kValueStyle, REG_DWORD_BIG_ENDIAN, 1); }, defaults},
-
-    {"OutlineZero", [] { testenv::writeDword(kValueOutline, 0); }, outlineOff},
-    {"OutlineFive", [] { testenv::writeDword(kValueOutline, 5); }, defaults},
-    {"OutlineAsString", [] { testenv::writeString(kValueOutline, L"0"); }, defaults},
-    {"OutlineAsBinary", [] { testenv::writeBinary(kValueOutline, {0, 0, 0, 0}); }, defaults},
-    {"OutlineAsQword", [] { writeQword(kValueOutline, 0); }, defaults},
-
-    {"HideOverlaysSeven",
-     [] { testenv::writeDword(kValueHideOverlays, 7); },
-     [] {
-         Settings s;
-         s.hideOverlays = true;
-         return s;
-     }},
-    {"HideOverlaysAsQword", [] { writeQword(kValueHideOverlays, 1); }, defaults},
-    {"EnabledOne",
-     [] { testenv::writeDword(kValueEnabled, 1); },
-     [] {
-         Settings s;
-         s.enabled = true;
-         return s;
-     }},
-    {"EnabledAsBinary", [] { testenv::writeBinary(kValueEnabled, {1, 0, 0, 0}); }, defaults},
-    {"EnabledAsString", [] { testenv::writeString(kValueEnabled, L"1"); }, defaults},
-
-    {"Region24By24", [] { writeRegion(100, 200, 124, 224, 1); }, [] { return withRegion(100, 200, 124, 224); }},
-    {"Region23Wide", [] { writeRegion(100, 200, 123, 400, 1); }, defaults},
-    {"Region23High", [] { writeRegion(100, 200, 400, 223, 1); }, defaults},
-    {"RegionInverted", [] { writeRegion(500, 500, 100, 100, 1); }, defaults},
-    {"HasRegionZero", [] { writeRegion(0, 0, 800, 600, 0); }, defaults},
-    {"HasRegionAbsent",
-     [] {
-         writeRegion(0, 0, 800, 600, 1);
-         testenv::deleteValue(kValueHasRegion);
-     },
-     defaults},
-    {"HasRegionAsQword",
-     [] {
-         writeRegion(0, 0, 800, 600, 1);
-         writeQword(kValueHasRegion, 1);
-     },
-     defaults},
-    {"HasRegionTwo", [] { writeRegion(0, 0, 800, 600, 2); }, [] { return withRegion(0, 0, 800, 600); }},
-    {"NegativeLeft",
-     [] { writeRegion(-1280, -100, -200, 500, 1); },
-     [] { return withRegion(-1280, -100, -200, 500); }},
-    {"LeftMissingRight1920",
-     [] {
-         writeRegion(0, 0, 1920, 1080, 1);
-         testenv::deleteValue(kValueRegionLeft);
-     },
-     defaults},
-    // A missing left reads as 0x7FFFFFFF; right - left in 32 bits would wrap
-    // to a huge positive width.
-    {"LeftMissingRightNegative",
-     [] {
-         writeRegion(0, 0, -2, 1080, 1);
-         testenv::deleteValue(kValueRegionLeft);
-     },
-     defaults},
-    {"LeftAsQwordRightNegative",
-     [] {
-         writeRegion(0, 0, -2, 1080, 1);
-         writeQword(kValueRegionLeft, 0);
-     },
-     defaults},
-    {"LeftStoredMaxRightNegative", [] { writeRegion(kMissingLeft, 0, -100, 1080, 1); }, defaults},
-    {"TopStoredMaxBottomNegative", [] { writeRegion(0, kMissingLeft, 1920, -100, 1); }, defaults},
-    {"MinLeftMaxRight",
-     [] { writeRegion(INT32_MIN, 0, INT32_MAX, 1080, 1); },
-     [] { return withRegion(INT32_MIN, 0, INT32_MAX, 1080); }},
-    {"TopMissingDefaultsToZero",
-     [] {
-         writeRegion(10, 999, 400, 300, 1);
-         testenv::deleteValue(kValueRegionTop);
-     },
-     [] { return withRegion(10, 0, 400, 300); }},
-    {"BottomAsBinary",
-     [] {
-         writeRegion(10, 20, 400, 300, 1);
-         testenv::writeBinary(kValueRegionBottom, {0x2C, 0x01, 0, 0});
-     },
-     defaults},
-
-    {"EveryValue",
-     [] {
-         testenv::writeDword(kValueStyle, 2);
-         testenv::writeDword(kValueOutline, 0);
-         testenv::writeDword(kValueHideOverlays, 1);
-         testenv::writeDword(kValueEnabled, 1);
-         writeRegion(-1920, 0, 1920, 1080, 1);
-     },
-     [] {
-         Settings s = withRegion(-1920, 0, 1920, 1080);
-         s.style = FilterStyle::SolidCover;
-         s.outline = false;
-         s.hideOverlays = true;
-         s.enabled = true;
-         return s;
-     }},
-};
-
-INSTANTIATE_TEST_SUITE_P(Cases, SettingsLoad, testing::ValuesIn(kLoadCases),
-                         [](const testing::TestParamInfo<LoadCase>& info) { return info.param.name; });
-
-class SettingsSave : public testing::Test {
+// Filled four hundred times with random types, lengths and bytes (fixed
+// seed): loading, starting, stopping, the menu and the overlay restore never
+// stumble, and nothing but the program's own values is written.
+class HostileRegistry : public shellfx::ShellFixture {
 protected:
-    void SetUp() override { testenv::clearSettingsKey(); }
-    void TearDown() override { testenv::clearSettingsKey(); }
+    std::optional<RawValue> randomValue() {
+        const DWORD types[] = {REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_DWORD_BIG_ENDIAN,
+                               REG_LINK, REG_MULTI_SZ, REG_RESOURCE_LIST, REG_FULL_RESOURCE_DESCRIPTOR,
+                               REG_RESOURCE_REQUIREMENTS_LIST, REG_QWORD};
+        const DWORD sane[] = {0, 1, 2, 100, 600, 1000, 0x7FFFFFFF, 0x80000000, 0xFFFFFB00};
+        const bool present = pick(13) != 0;
+        RawValue v{types[pick(std::size(types))], {}};
+        const size_t length = pick(10) == 0 ? 4096 : pick(65);
+        for (size_t i = 0; i < length; ++i) v.bytes.push_back(static_cast<BYTE>(pick(256)));
+        if (pick(4) != 0) v = RawValue::dword(sane[pick(std::size(sane))]);  // so that filters do come up
+        return present ? std::optional(v) : std::nullopt;
+    }
+    size_t pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random_); }
+
+    std::mt19937 random_{20261208};
 };
+
+TEST_F(HostileRegistry, RandomValuesStumbleNothingAndChangeNoValueOfAnotherProgram) {
+    const RawValue foreign = RawValue::sz(L"x");
+    int filtersUp = 0;
+    for (int round = 0; round < 400; ++round) {
+        Puts puts = everyName({});
+        for (Put& put : puts) put.value = randomValue();
+        store(puts);
+        testenv::writeValue(L"NotOurs", foreign);
+        testenv::writeValue(L"SomeoneElse", foreign, kRunKeyPath);
+        const auto settingsBefore = testenv::values(kSettingsKeyPath);
+        const auto runBefore = testenv::values(kRunKeyPath);
+
+        const Settings loaded = loadSettings();
+        ASSERT_TRUE(!loaded.hasRegion || isUsableRegion(loaded.region)) << round;
+        initFilterEngine(appState, GetModuleHandleW(nullptr), main_.get());
+        restorePreviousRunOverlays();
+        applySavedEnabled(appState);
+        filtersUp += appState.filterActive ? 1 : 0;
+        HMENU menu = CreatePopupMenu();
+        buildWindowSubmenu(menu);
+        DestroyMenu(menu);
+        trayMenuItems(appState, isLaunchAtLoginEnabled());
+        shutdownFilter(appState);
+        appState.filterActive = false;
+
+        // Only the settings that the filter saves, and the record, may change.
+        auto settingsAfter = testenv::values(kSettingsKeyPath);
+        for (const auto& [name, value] : settingsBefore) {
+            if (name == L"NotOurs" || name == kValueTipShown) {
+                ASSERT_TRUE(settingsAfter.count(name) && settingsAfter[name].bytes == value.bytes) << round;
+            }
+        }
+        ASSERT_EQ(testenv::values(kRunKeyPath).size(), runBefore.size()) << round;
+        ASSERT_EQ(testenv::value(L"SomeoneElse", kRunKeyPath), foreign) << round;
+    }
+    EXPECT_GT(filtersUp, 10) << "the values should bring the filter up now and then";
+}
 
 TEST_F(SettingsSave, WritesEveryValueAsDword) {
-    Settings s = withRegion(-1280, -100, 640, 480);
+    Settings s;
+    s.hasRegion = true;
+    s.region = RECT{-1280, -100, 640, 480};
     s.style = FilterStyle::SolidCover;
     s.outline = false;
     s.hideOverlays = true;
@@ -246,50 +240,15 @@ TEST_F(SettingsSave, WritesEveryValueAsDword) {
         {kValueRegionTop, bits(-100)}, {kValueRegionRight, 640}, {kValueRegionBottom, 480},
     };
     for (const auto& value : expected) {
-        SCOPED_TRACE(testenv::narrow(value.name));
-        EXPECT_EQ(valueType(value.name), std::optional<DWORD>(REG_DWORD));
-        EXPECT_EQ(testenv::readDword(value.name), std::optional<DWORD>(value.value));
-    }
-}
-
-TEST_F(SettingsSave, BooleansAreWrittenAsOneOrZero) {
-    for (const bool on : {true, false}) {
-        SCOPED_TRACE(on ? "on" : "off");
-        Settings s;
-        s.outline = on;
-        s.hideOverlays = on;
-        s.enabled = on;
-        saveSettings(s);
-        for (const wchar_t* name : {kValueOutline, kValueHideOverlays, kValueEnabled}) {
-            EXPECT_EQ(testenv::readDword(name), std::optional<DWORD>(on ? 1 : 0)) << testenv::narrow(name);
-        }
-    }
-}
-
-TEST_F(SettingsSave, RoundTripsThroughLoad) {
-    const Settings cases[] = {
-        Settings{},
-        withRegion(-1280, -100, -1000, 200),
-        withRegion(0, 0, 24, 24),
-        [] {
-            Settings s = withRegion(1920, 0, 3200, 1024);
-            s.style = FilterStyle::OneWindow;
-            s.outline = false;
-            s.hideOverlays = true;
-            s.enabled = true;
-            return s;
-        }(),
-    };
-    for (const Settings& s : cases) {
-        SCOPED_TRACE(describe(s));
-        testenv::clearSettingsKey();
-        saveSettings(s);
-        expectSettings(loadSettings(), s);
+        EXPECT_EQ(testenv::value(value.name), RawValue::dword(value.value)) << testenv::narrow(value.name);
     }
 }
 
 TEST_F(SettingsSave, WithoutRegionKeepsOlderRegionValues) {
-    saveSettings(withRegion(10, 20, 300, 400));
+    Settings with;
+    with.hasRegion = true;
+    with.region = RECT{10, 20, 300, 400};
+    saveSettings(with);
     Settings off;
     off.enabled = true;
     saveSettings(off);
@@ -301,7 +260,6 @@ TEST_F(SettingsSave, WithoutRegionKeepsOlderRegionValues) {
     EXPECT_EQ(testenv::readDword(kValueRegionBottom), std::optional<DWORD>(400));
     const Settings loaded = loadSettings();
     EXPECT_FALSE(loaded.hasRegion);
-    EXPECT_TRUE(sameRect(loaded.region, RECT{0, 0, 0, 0}));
     EXPECT_TRUE(loaded.enabled);
 }
 
@@ -311,39 +269,31 @@ TEST_F(SettingsSave, WithoutRegionIntoEmptyKeyWritesNoRegionValues) {
     saveSettings(s);
     EXPECT_EQ(testenv::readDword(kValueHasRegion), std::optional<DWORD>(0));
     for (const wchar_t* name : {kValueRegionLeft, kValueRegionTop, kValueRegionRight, kValueRegionBottom}) {
-        EXPECT_FALSE(testenv::valueExists(name)) << testenv::narrow(name);
+        EXPECT_FALSE(testenv::value(name)) << testenv::narrow(name);
     }
 }
 
-TEST_F(SettingsSave, OutlineFiveIsWrittenBackAsOne) {
-    testenv::writeDword(kValueOutline, 5);
-    const Settings loaded = loadSettings();
-    EXPECT_TRUE(loaded.outline);
-    saveSettings(loaded);
-    EXPECT_EQ(testenv::readDword(kValueOutline), std::optional<DWORD>(1));
-}
-
 TEST_F(SettingsSave, ReplacesValuesOfTheWrongType) {
-    testenv::writeString(kValueStyle, L"2");
-    writeQword(kValueOutline, 0);
-    testenv::writeBinary(kValueEnabled, {1, 0, 0, 0});
-    Settings s = withRegion(0, 0, 100, 100);
+    testenv::writeValue(kValueStyle, RawValue::sz(L"2"));
+    testenv::writeValue(kValueOutline, RawValue::qword(0));
+    testenv::writeValue(kValueEnabled, RawValue{REG_BINARY, {1, 0, 0, 0}});
+    Settings s;
     s.style = FilterStyle::SolidCover;
     s.outline = false;
     s.enabled = true;
     saveSettings(s);
-    for (const wchar_t* name : {kValueStyle, kValueOutline, kValueEnabled}) {
-        EXPECT_EQ(valueType(name), std::optional<DWORD>(REG_DWORD)) << testenv::narrow(name);
-    }
-    expectSettings(loadSettings(), s);
+    EXPECT_EQ(testenv::value(kValueStyle), RawValue::dword(2));
+    EXPECT_EQ(testenv::value(kValueOutline), RawValue::dword(0));
+    EXPECT_EQ(testenv::value(kValueEnabled), RawValue::dword(1));
 }
 
 TEST_F(SettingsSave, LeavesOtherValuesOfTheKeyAlone) {
-    testenv::writeDword(L"TipShown", 1);
-    testenv::writeBinary(L"HiddenOverlays", {1, 2, 3, 4, 5, 6, 7, 8});
-    saveSettings(withRegion(0, 0, 100, 100));
-    EXPECT_EQ(testenv::readDword(L"TipShown"), std::optional<DWORD>(1));
-    EXPECT_EQ(valueType(L"HiddenOverlays"), std::optional<DWORD>(REG_BINARY));
+    const RawValue record{REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8}};
+    testenv::writeDword(kValueTipShown, 1);
+    testenv::writeValue(kValueHiddenOverlays, record);
+    saveSettings(Settings{});
+    EXPECT_EQ(testenv::readDword(kValueTipShown), std::optional<DWORD>(1));
+    EXPECT_EQ(testenv::value(kValueHiddenOverlays), record);
 }
 
 TEST_F(SettingsSave, CurrentSettingsMapFilterActiveToEnabled) {
@@ -362,45 +312,18 @@ TEST_F(SettingsSave, CurrentSettingsMapFilterActiveToEnabled) {
 
         saveCurrentSettings(state);
 
-        Settings expected = withRegion(-1280, 10, 200, 300);
-        expected.style = FilterStyle::SolidCover;
-        expected.enabled = active;
-        expected.outline = !active;
-        expected.hideOverlays = active;
-        expectSettings(loadSettings(), expected);
-
-        DWORD values = 0;
-        HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key), ERROR_SUCCESS);
-        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                         nullptr, nullptr);
-        RegCloseKey(key);
-        EXPECT_EQ(values, 9u) << "only the nine settings values are written";
+        const Settings loaded = loadSettings();
+        EXPECT_EQ(loaded.style, FilterStyle::SolidCover);
+        EXPECT_EQ(loaded.enabled, active);
+        EXPECT_EQ(loaded.outline, !active);
+        EXPECT_EQ(loaded.hideOverlays, active);
+        EXPECT_TRUE(loaded.hasRegion && sameRect(loaded.region, state.region));
+        EXPECT_EQ(testenv::values().size(), 9u) << "only the nine settings values are written";
     }
 }
 
-TEST_F(SettingsSave, CurrentSettingsWithoutRegionKeepOlderRegion) {
-    saveSettings(withRegion(5, 6, 700, 800));
-    AppState state;
-    state.filterActive = true;
-    saveCurrentSettings(state);
-    EXPECT_EQ(testenv::readDword(kValueEnabled), std::optional<DWORD>(1));
-    EXPECT_EQ(testenv::readDword(kValueHasRegion), std::optional<DWORD>(0));
-    EXPECT_EQ(testenv::readDword(kValueRegionRight), std::optional<DWORD>(700));
-}
-
-class SettingsInitFilterEngine : public testing::Test {
-protected:
-    void SetUp() override { testenv::clearSettingsKey(); }
-    void TearDown() override { testenv::clearSettingsKey(); }
-};
-
 TEST_F(SettingsInitFilterEngine, CopiesEverythingButEnabled) {
-    testenv::writeDword(kValueStyle, 2);
-    testenv::writeDword(kValueOutline, 0);
-    testenv::writeDword(kValueHideOverlays, 1);
-    testenv::writeDword(kValueEnabled, 1);
-    writeRegion(-1280, -100, 640, 480, 1);
+    store(region(-1280, -100, 640, 480, 1, choices(2, 0, 1, 1)));
     const HINSTANCE instance = GetModuleHandleW(nullptr);
 
     AppState state;
@@ -423,7 +346,7 @@ TEST_F(SettingsInitFilterEngine, RegistersTheFilterWindowClasses) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     AppState state;
     initFilterEngine(state, instance, nullptr);
-    for (const wchar_t* name : {L"CP_Mirror", L"CP_Solid"}) {
+    for (const wchar_t* name : {kMirrorClass, kCoverClass}) {
         WNDCLASSEXW info{};
         info.cbSize = sizeof info;
         EXPECT_TRUE(GetClassInfoExW(instance, name, &info)) << testenv::narrow(name);
@@ -432,16 +355,19 @@ TEST_F(SettingsInitFilterEngine, RegistersTheFilterWindowClasses) {
 
 TEST_F(SettingsInitFilterEngine, NoKeyGivesDefaultsAndCreatesNothing) {
     AppState state;
-    state.outline = false;  // must be overwritten by the default
+    state.style = FilterStyle::OneWindow;  // each must be overwritten by the default
+    state.outline = !state.outline;
+    state.hideOverlays = !state.hideOverlays;
     state.hasRegion = true;
     state.region = RECT{1, 2, 3, 4};
     initFilterEngine(state, GetModuleHandleW(nullptr), nullptr);
 
-    EXPECT_EQ(state.style, FilterStyle::ScreenArea);
-    EXPECT_TRUE(state.outline);
-    EXPECT_FALSE(state.hideOverlays);
-    EXPECT_FALSE(state.hasRegion);
-    EXPECT_TRUE(sameRect(state.region, RECT{0, 0, 0, 0}));
+    const Settings defaults;
+    EXPECT_EQ(state.style, defaults.style);
+    EXPECT_EQ(state.outline, defaults.outline);
+    EXPECT_EQ(state.hideOverlays, defaults.hideOverlays);
+    EXPECT_EQ(state.hasRegion, defaults.hasRegion);
+    EXPECT_TRUE(sameRect(state.region, defaults.region));
     EXPECT_FALSE(testenv::keyExists());
 }
 

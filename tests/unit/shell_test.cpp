@@ -1,6 +1,6 @@
 // The shell's decisions: the tray menu's items, the picker's candidates and
-// titles, launch at login and the tip, and the commands and hot keys that
-// reach the main window.
+// titles, launch at login, the tip and the About box, and the commands and
+// hot keys that reach the main window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,6 +15,7 @@
 #include "picker/candidate.h"
 #include "picker/picker.h"
 #include "select/select.h"
+#include "support/overlay_fixtures.h"
 #include "support/shell_fixtures.h"
 #include "support/wait.h"
 
@@ -26,7 +27,7 @@ std::wstring describe(const std::vector<TrayMenuItem>& items) {
     return all;
 }
 
-TEST(TrayMenu, ItemsTextsIdsAndFlagsFollowTheState) {
+TEST(TrayMenu, ItemsShowTheStateAndSendTheirCommands) {
     EXPECT_EQ(describe(trayMenuItems(AppState{}, false)),
               L"Clearpane \u00B7 idle 0/2| 0/2048|Hide Annotations\tCtrl+Alt+Shift+D 1/0|"
               L"Peek for 5 Seconds\tCtrl+Alt+Shift+P 2/1| 0/2048|Whole Screen\tCtrl+Alt+Shift+F 3/0|"
@@ -53,7 +54,7 @@ TEST(TrayMenu, ItemsTextsIdsAndFlagsFollowTheState) {
     EXPECT_EQ(trayMenuItems(on, true).size(), 18u);
 }
 
-TEST(Picker, CandidateTests) {
+TEST(Picker, OffersOnlyShownTitledNonToolWindowsOfOtherProgramsOfAtLeast120By90) {
     const WindowFacts good{8, true, false, WS_EX_APPWINDOW, RECT{0, 0, 120, 90}, L"Editor", L"", RECT{}};
     const struct {
         const char* what;
@@ -116,27 +117,39 @@ TEST(LaunchAtLogin, TheProgramPathIsReadWholeOrNotAtAllNeverCut) {
 
 using Shell = shellfx::ShellFixture;
 
-TEST_F(Shell, LaunchAtLoginIsARegSzRunValueThatFitsAndTheCommandFlipsIt) {
-    testenv::writeString(kRunValueName, std::wstring(1022, L'x'), kRunKeyPath);  // 2046 bytes with its null
-    EXPECT_TRUE(isLaunchAtLoginEnabled());
-    testenv::writeString(kRunValueName, std::wstring(1023, L'x'), kRunKeyPath);
-    EXPECT_FALSE(isLaunchAtLoginEnabled());
-    testenv::writeDword(kRunValueName, 1, kRunKeyPath);
-    EXPECT_FALSE(isLaunchAtLoginEnabled());
+TEST_F(Shell, LaunchAtLoginStoresTheQuotedProgramPathAsTheRunValueAndTakesItAway) {
+    testenv::deleteValue(kRunValueName, kRunKeyPath);
+    send(WM_COMMAND, kCommandLaunchAtLogin);
+    EXPECT_EQ(testenv::value(kRunValueName, kRunKeyPath), testenv::RawValue::sz(L"\"" + getModulePath() + L"\""));
+    send(WM_COMMAND, kCommandLaunchAtLogin);
+    EXPECT_FALSE(testenv::value(kRunValueName, kRunKeyPath));
+}
 
-    send(WM_COMMAND, kCommandLaunchAtLogin);
-    wchar_t data[600] = {};
-    DWORD size = sizeof data;
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, RRF_RT_REG_SZ, nullptr, data, &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(std::wstring(data), L"\"" + getModulePath() + L"\"");
-    send(WM_COMMAND, kCommandLaunchAtLogin);
-    EXPECT_FALSE(isLaunchAtLoginEnabled());
-    EXPECT_FALSE(testenv::valueExists(kRunValueName, kRunKeyPath));
+TEST_F(Shell, TheMenuListsTheFortyFrontmostWindowsOfOtherProgramsForItsEntriesToMirror) {
+    // Another program's windows, in front of all others.
+    const ox::OverlayHelper other({{0, RECT{200, 150, 500, 350}, static_cast<int>(kMaxWindowTargets) + 5}});
+    ASSERT_EQ(other.windows().size(), kMaxWindowTargets + 5);
+    windowTargets.clear();
+    PostMessageW(main_.get(), kShowTrayMenuMessage, 0, 0);
+    PostMessageW(main_.get(), WM_CANCELMODE, 0, 0);  // ends the menu from inside its loop
+    ASSERT_TRUE(waitUntil([] { return !appState.menuOpen && windowTargets.size() == kMaxWindowTargets; }));
+    // Their order now: Wine may still restack windows just made when the helper has shown them.
+    const std::vector<HWND> frontmost = ox::windowsOfClass(ox::kHelperClass, other.processId());
+    ASSERT_EQ(frontmost.size(), kMaxWindowTargets + 5);
+    for (size_t i = 0; i < kMaxWindowTargets; ++i) EXPECT_EQ(windowTargets[i].window, frontmost[i]) << i;
+    send(WM_COMMAND, kCommandFirstWindow + kMaxWindowTargets - 1);
+    EXPECT_EQ(appState.targetWindow, frontmost[kMaxWindowTargets - 1]);
+}
+
+TEST_F(Shell, AboutBoxSaysWhatTheProgramDoes) {
+    shellfx::BoxAnswerer box(text::aboutCaption);
+    send(WM_COMMAND, kCommandAbout);
+    EXPECT_TRUE(waitUntil([&] { return box.shown.load(); }));
+    EXPECT_EQ(box.text, text::aboutBody);
 }
 
 TEST_F(Shell, TipComesOnceWhenHideAnnotationsTurnsAScreenAreaFilterOn) {
-    testenv::writeString(kValueTipShown, L"1");  // not a REG_DWORD: not shown yet
+    testenv::deleteValue(kValueTipShown);  // not shown yet
     appState.style = FilterStyle::SolidCover;
     send(WM_HOTKEY, kHotKeyHideAnnotations);
     send(WM_HOTKEY, kHotKeyHideAnnotations);
@@ -157,7 +170,10 @@ TEST_F(Shell, TipComesOnceWhenHideAnnotationsTurnsAScreenAreaFilterOn) {
     EXPECT_FALSE(none.shown);
 }
 
-TEST_F(Shell, CommandsAndHotKeysReachTheirActions) {
+TEST_F(Shell, MenuCommandsAndHotKeysDoWhatTheirItemsSay) {
+    send(WM_COMMAND, kCommandSelectArea);
+    EXPECT_TRUE(appState.selectionOpen);
+    cancelRegionSelection();
     setRegion(appState, RECT{200, 150, 600, 450});
     send(WM_COMMAND, MAKEWPARAM(kCommandOutline, 1));  // the high word is ignored
     send(WM_COMMAND, kCommandHideOverlays);
