@@ -129,12 +129,19 @@ TEST_F(Shell, TheMenuListsTheFortyFrontmostWindowsOfOtherProgramsForItsEntriesTo
     // Another program's windows, in front of all others.
     const ox::OverlayHelper other({{0, RECT{200, 150, 500, 350}, static_cast<int>(kMaxWindowTargets) + 5}});
     ASSERT_EQ(other.windows().size(), kMaxWindowTargets + 5);
+    // Wine restacks windows just made for a moment after their program has shown them.
+    std::vector<HWND> frontmost;
+    int sameReads = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        const auto now = ox::windowsOfClass(ox::kHelperClass, other.processId());
+        sameReads = now == frontmost ? sameReads + 1 : 0;
+        frontmost = now;
+        return sameReads == 5;
+    }));
     windowTargets.clear();
     PostMessageW(main_.get(), kShowTrayMenuMessage, 0, 0);
     PostMessageW(main_.get(), WM_CANCELMODE, 0, 0);  // ends the menu from inside its loop
     ASSERT_TRUE(waitUntil([] { return !appState.menuOpen && windowTargets.size() == kMaxWindowTargets; }));
-    // Their order now: Wine may still restack windows just made when the helper has shown them.
-    const std::vector<HWND> frontmost = ox::windowsOfClass(ox::kHelperClass, other.processId());
     ASSERT_EQ(frontmost.size(), kMaxWindowTargets + 5);
     for (size_t i = 0; i < kMaxWindowTargets; ++i) EXPECT_EQ(windowTargets[i].window, frontmost[i]) << i;
     send(WM_COMMAND, kCommandFirstWindow + kMaxWindowTargets - 1);
