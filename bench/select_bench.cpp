@@ -24,7 +24,6 @@
 #include "settings/gdi.h"
 #include "settings/geometry.h"
 
-extern bool gMovePaint;
 namespace {
 
 // One timed call with untimed preparation and clean-up around it.
