@@ -60,9 +60,10 @@ bool capturesShowMirrorBlack() {
 
 // The presenter hears of it once a run, when a mirror first goes up.
 void warnOnceWhenCapturesShowMirrorBlack(const AppState& state) {
-    static bool warned = false;
-    if (warned || !capturesShowMirrorBlack()) return;
-    warned = true;
+    // The version is asked once: a Windows that hides the mirror has nothing to say.
+    static bool said = !capturesShowMirrorBlack();
+    if (said) return;
+    said = true;
     logLine(logtext::capturesShowMirrorBlack);
     // Posted: the main window shows it once no menu or selection is in the way.
     PostMessageW(state.mainWindow, kShowBoxMessage, kBoxCapturesShowMirrorBlack, 0);
