@@ -20,7 +20,11 @@ namespace {
 constexpr wchar_t kMirrorTitle[] = L"Clearpane mirror";
 constexpr wchar_t kCoverTitle[] = L"Clearpane cover";
 constexpr wchar_t kOutlineProperty[] = L"outline";
-constexpr DWORD kFilterWindowExStyle = WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+// Layered as well as transparent: only then do clicks and the wheel pass to
+// other programs' windows beneath (HTTRANSPARENT alone passes them only to
+// windows of this thread).
+constexpr DWORD kFilterWindowExStyle =
+    WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 constexpr UINT kAreaMirrorPeriodMs = 33;
 constexpr UINT kWindowMirrorPeriodMs = 50;
 constexpr COLORREF kCoverFill = RGB(16, 17, 20);
@@ -31,9 +35,13 @@ LRESULT CALLBACK mirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 LRESULT CALLBACK coverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 HWND createFilterWindow(const AppState& state, const wchar_t* className, const wchar_t* title, const RECT& rect) {
-    return CreateWindowExW(kFilterWindowExStyle, className, title, WS_POPUP, rect.left, rect.top,
-                           static_cast<int>(rectWidth(rect)), static_cast<int>(rectHeight(rect)), nullptr, nullptr,
-                           state.instance, nullptr);
+    const HWND window = CreateWindowExW(kFilterWindowExStyle, className, title, WS_POPUP, rect.left, rect.top,
+                                        static_cast<int>(rectWidth(rect)), static_cast<int>(rectHeight(rect)),
+                                        nullptr, nullptr, state.instance, nullptr);
+    // Opaque and painted through WM_PAINT as before; never UpdateLayeredWindow,
+    // whose windows captures are reported not to leave out.
+    if (window) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+    return window;
 }
 
 void showTopmost(HWND window, const RECT& rect) {

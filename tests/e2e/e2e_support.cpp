@@ -9,6 +9,7 @@
 #include "app/log.h"
 #include "app/shell.h"
 #include "app/texts.h"
+#include "settings/geometry.h"
 #include "settings/settings.h"
 #include "support/filter_fixtures.h"
 #include "support/test_env.h"
@@ -238,6 +239,15 @@ bool runLinuxCommand(const std::string& command, DWORD timeoutMs) {
                                 timeoutMs);
     DeleteFileW(markFile.c_str());
     return done;
+}
+
+bool movePointer(POINT to) {
+    // The X screen's origin is the virtual screen's top-left corner.
+    const RECT screen = virtualScreenRect();
+    POINT now{};
+    return runLinuxCommand("xdotool mousemove " + std::to_string(to.x - screen.left) + " " +
+                           std::to_string(to.y - screen.top)) &&
+           waitUntil([&] { return GetCursorPos(&now) && now.x == to.x && now.y == to.y; });
 }
 
 bool pressKeys(const std::string& keys) {

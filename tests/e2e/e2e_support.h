@@ -102,6 +102,8 @@ TrayIcon trayIconShown();
 // Runs a Linux shell command (real X input through xdotool, for example) and
 // waits until it has finished. False when it did not finish in time.
 bool runLinuxCommand(const std::string& command, DWORD timeoutMs = 10000);
+// Moves the real pointer to a virtual-screen point and returns once Wine has it there.
+bool movePointer(POINT to);
 // Real key presses, sent while the X focus is on the notification area,
 // a Wine window, so that hot keys reach the program.
 bool pressKeys(const std::string& keys);

@@ -20,16 +20,6 @@ namespace {
 
 using SelectE2E = e2e::ProgramTest;
 
-// Moves the real pointer to a virtual-screen point (the X screen's origin is
-// the virtual screen's top-left corner) and returns once Wine has it there.
-bool movePointer(POINT to) {
-    const RECT screen = virtualScreenRect();
-    POINT now{};
-    return e2e::runLinuxCommand("xdotool mousemove " + std::to_string(to.x - screen.left) + " " +
-                                std::to_string(to.y - screen.top)) &&
-           waitUntil([&] { return GetCursorPos(&now) && now.x == to.x && now.y == to.y; });
-}
-
 // Presses or releases the real left button; returns once Wine has it so.
 bool leftButton(bool down) {
     return e2e::runLinuxCommand(down ? "xdotool mousedown 1" : "xdotool mouseup 1") &&
@@ -44,8 +34,8 @@ TEST_F(SelectE2E, TheHotKeyAndARealDragBringTheFilterUpOverTheArea) {
     ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+a"));
     ASSERT_TRUE(waitUntil([&] { return !visible(kSelectClass).empty(); })) << "no overlay";
 
-    ASSERT_TRUE(movePointer({700, 600}) && leftButton(true));
-    ASSERT_TRUE(movePointer({500, 450}) && movePointer({300, 300}) && leftButton(false));
+    ASSERT_TRUE(e2e::movePointer({700, 600}) && leftButton(true));
+    ASSERT_TRUE(e2e::movePointer({500, 450}) && e2e::movePointer({300, 300}) && leftButton(false));
     EXPECT_TRUE(waitUntil([&] {
         const std::vector<HWND> mirrors = visible(kMirrorClass);
         return visible(kSelectClass).empty() && mirrors.size() == 1 &&

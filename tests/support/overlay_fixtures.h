@@ -67,6 +67,9 @@ inline HANDLE helperEvent(const wchar_t* what, DWORD processId) {
     return CreateEventW(nullptr, TRUE, FALSE, name.c_str());
 }
 
+// The property in which a helper window counts a kind of input it received.
+inline const wchar_t* receivedCount(UINT message) { return message == WM_MOUSEWHEEL ? L"wheels" : L"clicks"; }
+
 struct HelperWindows {
     DWORD exStyle;
     RECT rect;
@@ -136,6 +139,10 @@ public:
         return WaitForSingleObject(stalled_, 10000) == WAIT_OBJECT_0;
     }
     bool stalled() const { return WaitForSingleObject(stalled_, 0) == WAIT_OBJECT_0; }
+    // How many left clicks (WM_LBUTTONDOWN) or wheel turns (WM_MOUSEWHEEL) a window received.
+    static INT_PTR received(HWND window, UINT message) {
+        return reinterpret_cast<INT_PTR>(GetPropW(window, receivedCount(message)));
+    }
     void wake() const { SetEvent(wake_); }
 
 private:

@@ -7,7 +7,8 @@
 // notify=HWND (decimal): each window, shown again after a hide, sends that
 // window WM_SETTINGCHANGE from inside its WM_SHOWWINDOW, once. WM_APP posted
 // to a window stops the program answering until the test wakes it, or for
-// wParam milliseconds at most (OverlayHelper::stall).
+// wParam milliseconds at most (OverlayHelper::stall). Each window counts the
+// left clicks and wheel turns it receives (OverlayHelper::received).
 #include <windows.h>
 
 #include <cstdio>
@@ -25,6 +26,10 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         const auto shows = reinterpret_cast<INT_PTR>(GetPropW(window, L"shows")) + 1;
         SetPropW(window, L"shows", reinterpret_cast<HANDLE>(shows));
         if (shows == 2) SendMessageW(reinterpret_cast<HWND>(notifyWindow), WM_SETTINGCHANGE, 0, 0);
+    }
+    if (message == WM_LBUTTONDOWN || message == WM_MOUSEWHEEL) {
+        const wchar_t* count = ox::receivedCount(message);
+        SetPropW(window, count, reinterpret_cast<HANDLE>(reinterpret_cast<INT_PTR>(GetPropW(window, count)) + 1));
     }
     if (message == WM_APP) {
         const HANDLE stalled = ox::helperEvent(L"Stalled", GetCurrentProcessId());

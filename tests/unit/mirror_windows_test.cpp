@@ -47,7 +47,10 @@ std::wstring classOf(HWND window) {
 
 // What every filter window shares, mirror or cover.
 void expectClickThroughTopMostPopup(HWND window) {
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)), 0x080000A8u);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)), 0x080800A8u);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    EXPECT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) && alpha == 255 && flags == LWA_ALPHA);
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     // The window manager adds WS_CLIPSIBLINGS to every top-level window.
     EXPECT_EQ(style & ~(WS_VISIBLE | WS_CLIPSIBLINGS), static_cast<DWORD>(WS_POPUP));
