@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/shell.h"
 #include "app/texts.h"
 #include "settings/registry.h"
 
@@ -61,5 +62,5 @@ void showWholeScreenTip() {
         RegistryKey key;
         if (key.openForWrite(kSettingsKeyPath) == ERROR_SUCCESS) writeDword(key.get(), kValueTipShown, 1);
     }
-    MessageBoxW(nullptr, text::wholeScreenTip, text::appName, MB_ICONINFORMATION);
+    showInformationBox(text::wholeScreenTip, text::appName);
 }

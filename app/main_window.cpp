@@ -57,19 +57,14 @@ void chooseMode(UINT command) {
     }
 }
 
-// The open box: the only dialog this thread makes is a message box.
-void closeOpenBox() {
-    if (HWND box = threadWindowOfClass(L"#32770")) PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
 void showBox(WPARAM kind) {
     appState.boxOpen = true;
     if (kind == kBoxTip) {
         showWholeScreenTip();
     } else {
         const bool about = kind != kBoxCapturesShowMirrorBlack;
-        MessageBoxW(nullptr, about ? text::aboutBody : text::capturesShowMirrorBlack,
-                    about ? text::aboutCaption : text::appName, MB_ICONINFORMATION);
+        showInformationBox(about ? text::aboutBody : text::capturesShowMirrorBlack,
+                           about ? text::aboutCaption : text::appName);
     }
     appState.boxOpen = false;
     situationEnded();
@@ -166,6 +161,7 @@ LRESULT arrive(UINT message, WPARAM wParam, LPARAM lParam, Arrival arrival) {
         break;
     case Action::Ignore: return 0;
     }
+    if (appState.boxOpen) keepOpenBoxOnTop();
     trayFollowsState();
     return result;
 }

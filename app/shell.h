@@ -22,5 +22,13 @@ void situationEnded();
 // and the box close, the filter comes down and hidden overlays come back.
 void beginEnding();
 
+// Every box the program shows, in front and with the keyboard: the filter
+// windows are top-most, and a box beneath them could only be answered blindly.
+void showInformationBox(const wchar_t* body, const wchar_t* caption);
+// Puts the open box back above filter windows shown after it.
+void keepOpenBoxOnTop();
+// Answers the open box with OK.
+void closeOpenBox();
+
 void registerHotKeys(HWND window);
 void unregisterHotKeys(HWND window);

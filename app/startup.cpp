@@ -36,7 +36,7 @@ int runClearpane(HINSTANCE instance) {
 
     instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
     if (anotherCopyRuns(instanceMutex, GetLastError())) {
-        MessageBoxW(nullptr, text::alreadyRunning, text::appName, MB_ICONINFORMATION);
+        showInformationBox(text::alreadyRunning, text::appName);
         return 0;
     }
 
