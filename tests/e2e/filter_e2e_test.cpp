@@ -15,6 +15,7 @@
 #include "app/texts.h"
 #include "e2e/e2e_support.h"
 #include "filter/mirror_windows.h"
+#include "settings/geometry.h"
 #include "settings/settings.h"
 #include "support/filter_fixtures.h"
 #include "support/overlay_fixtures.h"
@@ -43,6 +44,59 @@ TEST_F(FilterE2E, ACoverOnWhenTheProgramEndedComesBackAtItsRegionWithTheFiltered
     EXPECT_EQ(fx::windowBox(covers[0]), (fx::Box{kLeft, kTop, kRight, kBottom}));
     EXPECT_TRUE(waitUntil([] { return e2e::trayIconShown() == e2e::TrayIcon::Filtered; }))
         << "the tray icon does not show the filter";
+}
+
+TEST_F(FilterE2E, ClicksAndTheWheelGoThroughTheMirrorAndTheCoverToAnotherProgramsWindowBeneath) {
+    const RECT area{kLeft, kTop, kRight, kBottom};
+    ox::OverlayHelper helper({{0, area}});
+    const HWND beneath = helper.windows().at(0);
+    testenv::writeDword(kValueTipShown, 1);
+    storeSettings(static_cast<DWORD>(FilterStyle::ScreenArea));
+    start();
+    ASSERT_TRUE(e2e::movePointer(rectCentre(area)));
+    const struct {
+        const wchar_t* filterClass;
+        UINT command;
+    } filters[] = {{kMirrorClass, 0}, {kCoverClass, kCommandModeSolidCover}};
+    INT_PTR each = 0;
+    for (const auto& filter : filters) {
+        SCOPED_TRACE(testenv::narrow(filter.filterClass));
+        if (filter.command) PostMessageW(main_, WM_COMMAND, filter.command, 0);
+        ASSERT_TRUE(waitUntil([&] { return !visible(filter.filterClass).empty(); }, 10000));
+        ++each;
+        ASSERT_TRUE(e2e::runLinuxCommand("xdotool click 1 click 4"));
+        EXPECT_TRUE(waitUntil([&] {
+            return ox::OverlayHelper::received(beneath, WM_LBUTTONDOWN) == each &&
+                   ox::OverlayHelper::received(beneath, WM_MOUSEWHEEL) == each;
+        })) << "clicks " << ox::OverlayHelper::received(beneath, WM_LBUTTONDOWN) << ", wheel turns "
+            << ox::OverlayHelper::received(beneath, WM_MOUSEWHEEL);
+    }
+}
+
+TEST_F(FilterE2E, AboutOpensAboveACoverOverTheWholeScreenAndIsAnswered) {
+    storeSettings(static_cast<DWORD>(FilterStyle::SolidCover));
+    storeRegion(nearestMonitorRect(POINT{0, 0}));
+    start();
+    std::vector<HWND> covers;
+    ASSERT_TRUE(waitUntil([&] { return !(covers = visible(kCoverClass)).empty(); }, 10000));
+    PostMessageW(main_, WM_COMMAND, kCommandAbout, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (box = program_.findMessageBox(text::aboutCaption)) != nullptr; }, 10000));
+    const auto above = [](HWND upper, HWND lower) {
+        for (HWND below = GetWindow(upper, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT)) {
+            if (below == lower) return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(waitUntil([&] { return above(box, covers[0]); })) << "the box lies beneath the cover";
+    // A cover made anew while the box is open goes in beneath it too.
+    PostMessageW(main_, WM_COMMAND, kCommandOutline, 0);
+    ASSERT_TRUE(waitUntil([&] {
+        const std::vector<HWND> now = visible(kCoverClass);
+        return now.size() == 1 && now[0] != covers[0] && above(box, now[0]);
+    })) << "the box lies beneath the cover made anew";
+    e2e::pressOk(box);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box); }));
 }
 
 TEST_F(FilterE2E, EndOfSessionTakesTheFilterDownKeepsItSavedAsOnAndAnInstallersCloseEndsTheProgram) {
