@@ -25,9 +25,8 @@ SelectionOverlay* overlayOf(HWND window) {
 // every paint draws it over whatever it covers.
 void invalidateChange(HWND window, const SelectionOverlay& overlay, const SelectionDrag& before) {
     const MemoryDC measuring;
-    const HFONT font = overlay.labelFont.get();
-    const SIZE labelBefore = sizeLabelExtent(measuring.get(), font, before);
-    const SIZE labelAfter = sizeLabelExtent(measuring.get(), font, overlay.drag);
+    const RECT labelBefore = sizeLabelBoxOf(measuring.get(), overlay, before);
+    const RECT labelAfter = sizeLabelBoxOf(measuring.get(), overlay, overlay.drag);
     const GdiObject changed(CreateRectRgn(0, 0, 0, 0)), box(CreateRectRgn(0, 0, 0, 0));
     for (const RECT& part : dragChangeBoxes(before, overlay.drag, labelBefore, labelAfter)) {
         if (IsRectEmpty(&part)) continue;

@@ -19,14 +19,41 @@ inline constexpr int kOutlineWidth = 2;
 inline constexpr COLORREF kLabelText = RGB(255, 255, 255);
 inline constexpr COLORREF kBannerFill = RGB(8, 9, 12);
 inline constexpr COLORREF kBannerText = RGB(240, 240, 244);
-inline constexpr int kLabelFontHeight = -14;
-inline constexpr int kBannerFontHeight = -16;
 inline constexpr wchar_t kBannerTextLine[] = L"Drag to select the area to filter out     Esc to cancel";
 // Width and height of a drawn selection must each exceed this.
 inline constexpr int kMaxUndrawnSide = 1;
 
 // The overlay's font at this height.
 HFONT createSelectFont(int height);
+
+// The size label's and the banner's sizes at one scale: they grow with the
+// DPI of the monitor they are drawn on; the outline stays as it is.
+struct SelectMetrics {
+    int labelFontHeight;  // negative: the height of the characters
+    int labelInset;       // from the selection's top-left corner
+    int labelPadWidth;    // the box beyond the text
+    int labelPadHeight;
+    int labelIndent;  // the text from the box's left edge
+    int bannerFontHeight;
+    int bannerTop;
+    int bannerPadWidth;
+    int bannerPadHeight;
+    bool operator==(const SelectMetrics&) const = default;
+};
+SelectMetrics selectMetrics(UINT dpi);
+
+// One of the overlay's fonts, made for the DPI it is drawn at, and again
+// only when that changes.
+class ScaledFont {
+public:
+    explicit ScaledFont(int SelectMetrics::*height) : height_(height) {}
+    HFONT at(UINT dpi) const;
+
+private:
+    int SelectMetrics::*height_;
+    mutable UINT dpi_ = 0;
+    mutable GdiObject<HFONT> font_;
+};
 
 // Receives the outcome of one selection: accepted with an area in
 // virtual-screen pixels, or not (the area then means nothing).
@@ -51,9 +78,8 @@ struct SelectionOverlay {
     int height = 0;
     MemoryCanvas bright;  // the screenshot as taken
     MemoryCanvas dimmed;  // its darkened copy
-    // Made once for every paint and move of this selection.
-    GdiObject<HFONT> labelFont{createSelectFont(kLabelFontHeight)};
-    GdiObject<HFONT> bannerFont{createSelectFont(kBannerFontHeight)};
+    ScaledFont labelFont{&SelectMetrics::labelFontHeight};
+    ScaledFont bannerFont{&SelectMetrics::bannerFontHeight};
     SelectionDrag drag;
     RegionSelectionCallback callback;
 };
@@ -89,14 +115,14 @@ SelectionStep nextSelectionStep(const SelectionDrag& drag, const SelectionEvent&
 // is one pixel or less.
 std::optional<RECT> liveSelectionRect(const SelectionDrag& drag);
 // The size label's box for a selection and the measured text.
-RECT sizeLabelBox(const RECT& selection, SIZE text);
+RECT sizeLabelBox(const RECT& selection, SIZE text, const SelectMetrics& metrics);
 // The banner's box, centred on the whole client area, for the measured text.
-RECT bannerBox(const RECT& client, SIZE text);
+RECT bannerBox(const RECT& client, SIZE text, const SelectMetrics& metrics);
 // What a step of the drag changes on the overlay, as boxes (empty ones mean
 // nothing): the selection before and after it, outline included, less what
-// lies inside both, and the size label of each (their measured texts given).
-std::array<RECT, 10> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, SIZE labelBefore,
-                                     SIZE labelAfter);
+// lies inside both, and the size label's box of each (given).
+std::array<RECT, 10> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, const RECT& labelBefore,
+                                     const RECT& labelAfter);
 
 // ---- the overlay ---------------------------------------------------------
 
@@ -113,5 +139,5 @@ bool openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelect
 bool takeSelectionScreenshot(SelectionOverlay& overlay);
 void releaseSelectionBitmaps(SelectionOverlay& overlay);
 void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay);
-// The measured text of the size label the drag shows; zero when none.
-SIZE sizeLabelExtent(HDC dc, HFONT font, const SelectionDrag& drag);
+// The box of the size label the drag shows, measured on `dc`; empty when none.
+RECT sizeLabelBoxOf(HDC dc, const SelectionOverlay& overlay, const SelectionDrag& drag);

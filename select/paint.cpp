@@ -31,12 +31,24 @@ void drawBoxedText(HDC dc, const wchar_t* text, HFONT font, COLORREF fill, COLOR
     DrawTextW(dc, text, -1, &textBox, format);
 }
 
+// Each text at the DPI of the monitor it is drawn on: the label where the
+// selection's top-left corner lies, the banner at the top of the middle.
+UINT labelDpi(const SelectionOverlay& overlay, const RECT& selection) {
+    return monitorDpiAt(POINT{overlay.originX + selection.left, overlay.originY + selection.top});
+}
+UINT bannerDpi(const SelectionOverlay& overlay) {
+    return monitorDpiAt(POINT{overlay.originX + overlay.width / 2, overlay.originY});
+}
+
 void drawSelection(HDC dc, const RECT& selection, const SelectionOverlay& overlay) {
     BitBlt(dc, selection.left, selection.top, static_cast<int>(rectWidth(selection)),
            static_cast<int>(rectHeight(selection)), overlay.bright.dc(), selection.left, selection.top, SRCCOPY);
     drawFrame(dc, selection, kSelectAccent, kOutlineWidth);
-    drawBoxedText(dc, sizeText(selection).c_str(), overlay.labelFont.get(), kSelectAccent, kLabelText, 9,
-                  DT_SINGLELINE | DT_VCENTER, [&](SIZE text) { return sizeLabelBox(selection, text); });
+    const UINT dpi = labelDpi(overlay, selection);
+    const SelectMetrics metrics = selectMetrics(dpi);
+    drawBoxedText(dc, sizeText(selection).c_str(), overlay.labelFont.at(dpi), kSelectAccent, kLabelText,
+                  metrics.labelIndent, DT_SINGLELINE | DT_VCENTER,
+                  [&](SIZE text) { return sizeLabelBox(selection, text, metrics); });
 }
 
 }  // namespace
@@ -46,14 +58,23 @@ HFONT createSelectFont(int height) {
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, kSelectFontFace);
 }
 
-SIZE sizeLabelExtent(HDC dc, HFONT font, const SelectionDrag& drag) {
-    SIZE size{0, 0};
+HFONT ScaledFont::at(UINT dpi) const {
+    if (dpi != dpi_ || !font_.get()) {
+        font_.reset(createSelectFont(selectMetrics(dpi).*height_));
+        dpi_ = dpi;
+    }
+    return font_.get();
+}
+
+RECT sizeLabelBoxOf(HDC dc, const SelectionOverlay& overlay, const SelectionDrag& drag) {
     const std::optional<RECT> selection = liveSelectionRect(drag);
-    if (!selection) return size;
+    if (!selection) return RECT{0, 0, 0, 0};
+    const UINT dpi = labelDpi(overlay, *selection);
     const std::wstring label = sizeText(*selection);
-    const SelectedObject fontSelected(dc, font);
+    SIZE size{0, 0};
+    const SelectedObject fontSelected(dc, overlay.labelFont.at(dpi));
     GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
-    return size;
+    return sizeLabelBox(*selection, size, selectMetrics(dpi));
 }
 
 void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay) {
@@ -73,6 +94,8 @@ void paintSelectionOverlay(HWND window, const SelectionOverlay& overlay) {
     }
     if (showSelection) drawSelection(dc, *selection, overlay);
     // Last, so that it stays on top of a selection that covers it.
-    drawBoxedText(dc, kBannerTextLine, overlay.bannerFont.get(), kBannerFill, kBannerText, 0,
-                  DT_SINGLELINE | DT_VCENTER | DT_CENTER, [&](SIZE text) { return bannerBox(client, text); });
+    const UINT dpi = bannerDpi(overlay);
+    const SelectMetrics metrics = selectMetrics(dpi);
+    drawBoxedText(dc, kBannerTextLine, overlay.bannerFont.at(dpi), kBannerFill, kBannerText, 0,
+                  DT_SINGLELINE | DT_VCENTER | DT_CENTER, [&](SIZE text) { return bannerBox(client, text, metrics); });
 }

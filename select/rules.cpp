@@ -71,21 +71,28 @@ std::optional<RECT> liveSelectionRect(const SelectionDrag& drag) {
     return shown;
 }
 
-RECT sizeLabelBox(const RECT& selection, SIZE text) {
-    // The text plus 18 by 10, always 8 pixels inside the top-left corner,
-    // even where it reaches beyond a small selection or off the screen.
-    return RECT{selection.left + 8, selection.top + 8, selection.left + 26 + text.cx, selection.top + 18 + text.cy};
+SelectMetrics selectMetrics(UINT dpi) {
+    const auto at = [dpi](int pixels) { return scaledToDpi(pixels, dpi); };
+    return SelectMetrics{at(-14), at(8), at(18), at(10), at(9), at(-16), at(56), at(40), at(24)};
 }
 
-RECT bannerBox(const RECT& client, SIZE text) {
+RECT sizeLabelBox(const RECT& selection, SIZE text, const SelectMetrics& metrics) {
+    // Always inside the top-left corner, even where it reaches beyond a small
+    // selection or off the screen.
+    const LONG left = selection.left + metrics.labelInset, top = selection.top + metrics.labelInset;
+    return RECT{left, top, left + metrics.labelPadWidth + text.cx, top + metrics.labelPadHeight + text.cy};
+}
+
+RECT bannerBox(const RECT& client, SIZE text, const SelectMetrics& metrics) {
     // Centred on the whole overlay (the virtual screen), not on one monitor.
-    const LONG half = (text.cx + 40) / 2;
+    const LONG half = (text.cx + metrics.bannerPadWidth) / 2;
     const LONG centre = client.right / 2;
-    return RECT{centre - half, 56, centre + half, 80 + text.cy};
+    return RECT{centre - half, metrics.bannerTop, centre + half,
+                metrics.bannerTop + metrics.bannerPadHeight + text.cy};
 }
 
-std::array<RECT, 10> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, SIZE labelBefore,
-                                     SIZE labelAfter) {
+std::array<RECT, 10> dragChangeBoxes(const SelectionDrag& before, const SelectionDrag& after, const RECT& labelBefore,
+                                     const RECT& labelAfter) {
     const std::optional<RECT> old = liveSelectionRect(before), now = liveSelectionRect(after);
     // Inside both selections and clear of both outlines the screenshot shows
     // bright before and after: only the labels there change.
@@ -98,13 +105,13 @@ std::array<RECT, 10> dragChangeBoxes(const SelectionDrag& before, const Selectio
     }
     std::array<RECT, 10> boxes{};
     size_t next = 0;
-    const auto add = [&](const std::optional<RECT>& shown, SIZE label) {
+    const auto add = [&](const std::optional<RECT>& shown, const RECT& label) {
         if (!shown) return;
         // The pen straddles the edges, so part of the outline lies outside.
         RECT outlined = *shown;
         InflateRect(&outlined, kOutlineWidth, kOutlineWidth);
         for (const RECT& band : bandsAround(outlined, unchanged)) boxes[next++] = band;
-        boxes[next++] = sizeLabelBox(*shown, label);
+        boxes[next++] = label;
     };
     add(old, labelBefore);
     add(now, labelAfter);

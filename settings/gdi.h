@@ -84,6 +84,11 @@ public:
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
     Handle get() const { return object_; }
+    // Deletes what it held and holds this instead.
+    void reset(Handle object) {
+        if (object_) DeleteObject(object_);
+        object_ = object;
+    }
 
 private:
     Handle object_;

@@ -47,3 +47,23 @@ RECT virtualScreenRect() {
     const int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
     return RECT{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
+
+UINT monitorDpiAt(POINT point) {
+    // Looked up at run time, and from System32 only: GetDpiForMonitor is
+    // in shcore.dll, which not every Windows has.
+    using GetDpi = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const GetDpi getDpi = [] {
+        const HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return shcore ? reinterpret_cast<GetDpi>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: what the user chose in Settings
+    UINT dpiX = 0, dpiY = 0;
+    if (!getDpi || FAILED(getDpi(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &dpiX, &dpiY)) ||
+        dpiY == 0) {
+        return kDefaultDpi;
+    }
+    return dpiY;
+}
+
+int scaledToDpi(int pixelsAt96, UINT dpi) { return MulDiv(pixelsAt96, static_cast<int>(dpi), kDefaultDpi); }

@@ -42,3 +42,10 @@ RECT monitorRect(HMONITOR monitor);
 RECT nearestMonitorRect(POINT point);
 // The virtual screen: the bounding box of every monitor.
 RECT virtualScreenRect();
+
+// Scaling: sizes are given as at 96 dots per inch, the 100 % scale.
+inline constexpr UINT kDefaultDpi = 96;
+// The DPI of the monitor nearest a point; 96 where the system cannot say.
+UINT monitorDpiAt(POINT point);
+// A size given at 96 DPI, at another DPI (rounded to the nearest pixel).
+int scaledToDpi(int pixelsAt96, UINT dpi);

@@ -6,11 +6,14 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/ids.h"
 #include "e2e/e2e_support.h"
 #include "filter/mirror_windows.h"
 #include "select/select.h"
+#include "settings/geometry.h"
 #include "settings/settings.h"
 #include "support/filter_fixtures.h"
 #include "support/test_env.h"
@@ -24,6 +27,89 @@ using SelectE2E = e2e::ProgramTest;
 bool leftButton(bool down) {
     return e2e::runLinuxCommand(down ? "xdotool mousedown 1" : "xdotool mouseup 1") &&
            waitUntil([&] { return (GetAsyncKeyState(VK_LBUTTON) < 0) == down; });
+}
+
+// Wine scales a program started after LogPixels changes: its menus, boxes,
+// metrics and the DPI of every monitor. Set for one scope.
+class Scale {
+public:
+    explicit Scale(DWORD dpi) {
+        for (Place& place : places_) {
+            DWORD size = sizeof place.old;
+            place.had = RegGetValueW(place.root, place.key, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &place.old,
+                                     &size) == ERROR_SUCCESS;
+            RegSetKeyValueW(place.root, place.key, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+        }
+    }
+    ~Scale() {
+        for (const Place& place : places_) {
+            if (place.had) {
+                RegSetKeyValueW(place.root, place.key, L"LogPixels", REG_DWORD, &place.old, sizeof place.old);
+            } else {
+                RegDeleteKeyValueW(place.root, place.key, L"LogPixels");
+            }
+        }
+    }
+    Scale(const Scale&) = delete;
+    Scale& operator=(const Scale&) = delete;
+
+private:
+    struct Place {
+        HKEY root;
+        const wchar_t* key;
+        bool had = false;
+        DWORD old = 0;
+    } places_[2] = {{HKEY_CURRENT_USER, L"Control Panel\\Desktop"}, {HKEY_CURRENT_CONFIG, L"Software\\Fonts"}};
+};
+
+// Rows of the banner's light text at the top middle of the screen: the
+// dimmed screenshot around it is darker than any of them. Zero until the
+// overlay is painted: until then the top rows, above the banner, show light
+// windows (Wine's notification area).
+int bannerTextHeight() {
+    const RECT screen = virtualScreenRect();
+    const LONG quarter = (screen.right - screen.left) / 4;
+    const RECT top{screen.left + quarter, screen.top, screen.right - quarter, screen.top + 300};
+    const fx::ScreenGrab grab = fx::grabScreen(top);
+    int first = -1, last = -1;
+    for (int y = 0; y < grab.height; ++y) {
+        for (int x = 0; x < grab.width; ++x) {
+            const COLORREF c = grab.at(x, y);
+            if (GetRValue(c) >= 200 && GetGValue(c) >= 200 && GetBValue(c) >= 200) {
+                if (first < 0) first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    return first < 8 ? 0 : last - first + 1;
+}
+
+TEST_F(SelectE2E, AtTwiceTheScaleTheBannerTextIsTwiceAsTall) {
+    const auto measure = [&](e2e::Program& program) {
+        PostMessageW(program.mainWindow(), WM_COMMAND, kCommandSelectArea, 0);
+        waitUntil([&] { return !fx::windowsOfClass(kSelectClass, program.processId()).empty(); });
+        int height = 0, before = -1;
+        // Measured once two looks agree: the overlay has then been painted.
+        waitUntil([&] {
+            before = std::exchange(height, bannerTextHeight());
+            return height > 0 && height == before;
+        });
+        for (HWND overlay : fx::windowsOfClass(kSelectClass, program.processId())) PostMessageW(overlay, WM_CLOSE, 0, 0);
+        program.stop();
+        return height;
+    };
+    start();
+    const int atNormal = measure(program_);
+    int atDouble = 0;
+    {
+        const Scale doubled(192);
+        e2e::Program& scaled = launch();
+        ASSERT_TRUE(scaled.waitUntilStarted());
+        atDouble = measure(scaled);
+    }
+    ASSERT_GT(atNormal, 5);
+    EXPECT_NEAR(static_cast<double>(atDouble) / atNormal, 2.0, 0.3) << atNormal << " rows, then " << atDouble;
 }
 
 TEST_F(SelectE2E, TheHotKeyAndARealDragBringTheFilterUpOverTheArea) {

@@ -79,20 +79,40 @@ TEST(SelectionRules, EachInputEndsTheSelectionOnlyAsTheUserMeantIt) {
     }
 }
 
-TEST(SelectionRules, OutlineSizeLabelAndBannerGoWhereTheyBelong) {
-    // Only sides of 2 pixels or more are drawn; the label is 8 pixels inside
-    // the corner even when it reaches beyond the selection.
+TEST(SelectionRules, OnlyASelectionOfTwoPixelsOrMoreIsDrawn) {
     SelectionDrag drag{100, 100, 101, 300, true, false};
     EXPECT_FALSE(liveSelectionRect(drag).has_value());
     drag.currentX = 102;
     drag.currentY = 102;
     ASSERT_TRUE(liveSelectionRect(drag).has_value());
     EXPECT_EQ(fx::box(*liveSelectionRect(drag)), (fx::Box{100, 100, 102, 102}));
-    EXPECT_EQ(fx::box(sizeLabelBox(*liveSelectionRect(drag), SIZE{30, 16})), (fx::Box{108, 108, 156, 134}));
     drag.dragging = false;
     EXPECT_FALSE(liveSelectionRect(drag).has_value());
-    // Centred on the client area: (cx + 40) / 2 either side of the middle.
-    EXPECT_EQ(fx::box(bannerBox(RECT{0, 0, 3200, 1080}, SIZE{361, 19})), (fx::Box{1400, 56, 1800, 99}));
+}
+
+TEST(SelectionRules, LabelAndBannerTextAndBoxesGrowWithTheScaleAndAreTodaysAt96) {
+    // The label sits inside the selection's corner even where it reaches
+    // beyond it; the banner is centred on the client area.
+    const RECT selection{100, 100, 102, 102}, client{0, 0, 3200, 1080};
+    const SIZE label{30, 16}, banner{361, 19};
+    const struct {
+        UINT dpi;
+        int labelFont, bannerFont, indent;
+        fx::Box labelBox, bannerBox;
+    } rows[] = {
+        {96, -14, -16, 9, {108, 108, 156, 134}, {1400, 56, 1800, 99}},
+        {144, -21, -24, 14, {112, 112, 169, 143}, {1390, 84, 1810, 139}},
+        {192, -28, -32, 18, {116, 116, 182, 152}, {1380, 112, 1820, 179}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.dpi);
+        const SelectMetrics metrics = selectMetrics(row.dpi);
+        EXPECT_EQ(metrics.labelFontHeight, row.labelFont);
+        EXPECT_EQ(metrics.bannerFontHeight, row.bannerFont);
+        EXPECT_EQ(metrics.labelIndent, row.indent);
+        EXPECT_EQ(fx::box(sizeLabelBox(selection, label, metrics)), row.labelBox);
+        EXPECT_EQ(fx::box(bannerBox(client, banner, metrics)), row.bannerBox);
+    }
 }
 
 }  // namespace
