@@ -92,9 +92,12 @@ LRESULT CALLBACK blankProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Layered and opaque, as a mirror is: presenting pays what the mirror pays.
 HWND makeWindow(const wchar_t* className, int x, int y, int width, int height) {
-    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, className, L"bench", WS_POPUP,
-                                  x, y, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, className,
+                                  L"bench", WS_POPUP, x, y, width, height, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                  nullptr);
+    SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
     SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
     pumpMessages();
     return window;
