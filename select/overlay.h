@@ -38,7 +38,6 @@ struct SelectMetrics {
     int bannerTop;
     int bannerPadWidth;
     int bannerPadHeight;
-    bool operator==(const SelectMetrics&) const = default;
 };
 SelectMetrics selectMetrics(UINT dpi);
 
