@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kMinCaptureSide = 8;
 constexpr COLORREF kOutlineColour = RGB(64, 68, 76);
-constexpr DWORD kScreenCopy = SRCCOPY | CAPTUREBLT;
 constexpr std::uint64_t kUsabilitySamples = 4096;
 // How long a frame waits for the target to answer before it skips.
 constexpr UINT kTargetAnswerMs = 100;

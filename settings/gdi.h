@@ -7,6 +7,10 @@
 
 #include <cstdint>
 
+// How the filter and the selection copy the screen: CAPTUREBLT takes
+// layered windows too.
+inline constexpr DWORD kScreenCopy = SRCCOPY | CAPTUREBLT;
+
 // The screen's device context for one scope.
 class ScreenDC {
 public:
