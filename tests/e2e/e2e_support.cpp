@@ -240,8 +240,10 @@ bool runLinuxCommand(const std::string& command, DWORD timeoutMs) {
     return done;
 }
 
-bool pressKeys(const std::string& keys) {
-    return runLinuxCommand("xdotool search --onlyvisible --name 'Wine System Tray' windowfocus --sync key " + keys);
+bool pressKeys(const std::string& keys, const std::string& heldSeconds) {
+    const std::string press =
+        heldSeconds.empty() ? "key " + keys : "keydown " + keys + " sleep " + heldSeconds + " keyup " + keys;
+    return runLinuxCommand("xdotool search --onlyvisible --name 'Wine System Tray' windowfocus --sync " + press);
 }
 
 ULONGLONG logLineBytes(const wchar_t* message) { return 22 + testenv::narrow(message).size() + 2; }

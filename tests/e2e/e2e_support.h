@@ -103,8 +103,9 @@ TrayIcon trayIconShown();
 // waits until it has finished. False when it did not finish in time.
 bool runLinuxCommand(const std::string& command, DWORD timeoutMs = 10000);
 // Real key presses, sent while the X focus is on the notification area,
-// a Wine window, so that hot keys reach the program.
-bool pressKeys(const std::string& keys);
+// a Wine window, so that hot keys reach the program; held down for some
+// seconds when told, the key repeating meanwhile.
+bool pressKeys(const std::string& keys, const std::string& heldSeconds = "");
 
 // Bytes of a log line with this message: stamp, message, CR LF.
 ULONGLONG logLineBytes(const wchar_t* message);
