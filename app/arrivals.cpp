@@ -36,7 +36,6 @@ Arrival hotKeyArrival(WPARAM id) {
 
 Arrival timerArrival(WPARAM id, bool peekRunning) {
     if (id == kPeekTimerId && peekRunning) return Arrival::PeekTimer;
-    if (id == kHotKeyUpTimerId) return Arrival::HotKeyUp;
     return id == kTrayRetryTimerId ? Arrival::TrayRetry : Arrival::OtherTimer;
 }
 
@@ -82,7 +81,6 @@ Action decide(Situation situation, Arrival arrival) {
         return Action::RunNow;
     case Arrival::Nothing:
     case Arrival::OtherTimer: return Action::Ignore;
-    case Arrival::HotKeyUp: return Action::RunNow;  // a repeat stays no press, whatever is open
     default: break;
     }
     switch (situation) {
@@ -93,7 +91,7 @@ Action decide(Situation situation, Arrival arrival) {
         // Boxes wait for the menu: one opened inside its loop gets no mouse.
         if (arrival == Arrival::Box) return Action::RunLater;
         if (arrival == Arrival::SelectArea) return Action::EndSituationFirst;
-        // Asked again while it is open (a held hot key repeats): that menu answers.
+        // Asked again while it is open: that menu answers.
         return arrival == Arrival::ShowMenu ? Action::Ignore : Action::RunNow;
     case Situation::Box:
         // One box at a time, and no menu or selection over it.

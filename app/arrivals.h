@@ -29,7 +29,6 @@ enum class Arrival {
     Quit,      // the menu item, WM_CLOSE, the end of the session
     PeekTimer,
     TrayRetry,   // another try at adding the tray icon
-    HotKeyUp,    // whether a held hot key is up again
     OtherTimer,  // any timer but a running peek's and the tray's
     DisplayChange,
     SettingChange,

@@ -165,7 +165,6 @@ LRESULT run(Arrival arrival, UINT message, WPARAM wParam) {
     case Arrival::Quit: endProgram(); break;
     case Arrival::PeekTimer: endPeek(appState); break;
     case Arrival::TrayRetry: retryTrayIcon(); break;
-    case Arrival::HotKeyUp: watchHeldHotKeys(appState.mainWindow); break;
     case Arrival::DisplayChange:
     case Arrival::SettingChange: restartFilter(appState); break;
     case Arrival::TaskbarCreated: readdTrayIcon(); break;
@@ -223,8 +222,13 @@ void trayFollowsState() {
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    // A key repeat of a held hot key is no arrival: one press, one switch.
+    // A key repeat of a held hot key is no arrival (one press, one switch),
+    // and neither is the timer that notes the key is up again.
     if (message == WM_HOTKEY && !takeHotKeyPress(window, wParam)) return 0;
+    if (message == WM_TIMER && wParam == kHotKeyUpTimerId) {
+        watchHeldHotKeys(window);
+        return 0;
+    }
     const std::optional<Arrival> arrival = arrivalOf(message, wParam, lParam, appState.peekTimer != 0);
     if (!arrival) return DefWindowProcW(window, message, wParam, lParam);
     return arrive(message, wParam, lParam, *arrival);

@@ -8,6 +8,9 @@
 #include "picker/picker.h"
 #include "settings/settings.h"
 
+// The icon's id among the main window's notification-area icons.
+inline constexpr UINT kTrayIconId = 1;
+
 // The notification-area icon of the main window, its whole life: added with
 // its two pictures from the program file (and tried again every 2 s for two
 // minutes while the shell takes none), showing the state, added again when

@@ -73,7 +73,6 @@ TEST(Arrivals, MessagesAreReadAsWhatTheyAskFor) {
         {WM_TIMER, kPeekTimerId, 0, true, A::PeekTimer},
         {WM_TIMER, kPeekTimerId, 0, false, A::OtherTimer},  // the peek was cancelled meanwhile
         {WM_TIMER, kTrayRetryTimerId, 0, true, A::TrayRetry},
-        {WM_TIMER, kHotKeyUpTimerId, 0, true, A::HotKeyUp},
         {WM_TIMER, 7, 0, true, A::OtherTimer},
         {WM_ENDSESSION, FALSE, 0, false, A::Nothing},
         {WM_ENDSESSION, TRUE, 0, false, A::Quit},  // it ends as Quit does, should the process outlive it
