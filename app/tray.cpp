@@ -165,8 +165,9 @@ void updateTrayIcon() {
 void deleteTrayIcon() {
     stopRetrying();
     NOTIFYICONDATAW data = trayData();
-    // Refused, the icon goes with the window all the same.
-    if (iconShown) Shell_NotifyIconW(NIM_DELETE, &data);
+    // Also after a refused add, which the shell may have carried out; a
+    // refused delete leaves an icon that goes with the window.
+    Shell_NotifyIconW(NIM_DELETE, &data);
     iconShown = false;
     dueBalloon = {};
     for (HICON& picture : loadedPictures) {
