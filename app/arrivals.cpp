@@ -1,13 +1,9 @@
 #include "app/arrivals.h"
 
 #include "app/ids.h"
-#include "filter/controller.h"
+#include "app/tray.h"
 
 namespace {
-
-// Sent by the shell to every top-level window when the notification area is
-// made anew (for example after the shell restarted): our icon is gone then.
-const UINT taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 
 Arrival commandArrival(UINT id) {
     switch (id) {
@@ -38,17 +34,9 @@ Arrival hotKeyArrival(WPARAM id) {
     }
 }
 
-// Without NIM_SETVERSION the callback carries the mouse message itself:
-// a release of either button opens the menu, nothing else does.
-Arrival trayArrival(LPARAM mouseMessage) {
-    const bool opens = mouseMessage == WM_RBUTTONUP || mouseMessage == WM_CONTEXTMENU || mouseMessage == WM_LBUTTONUP;
-    return opens ? Arrival::ShowMenu : Arrival::Nothing;
-}
-
-Arrival sessionEndArrival(WPARAM ending, LPARAM flags) {
-    if (!ending) return Arrival::Nothing;
-    // The Restart Manager asks the program itself to end, not only its work.
-    return (flags & ENDSESSION_CLOSEAPP) ? Arrival::Quit : Arrival::SessionEnd;
+Arrival timerArrival(WPARAM id, bool peekRunning) {
+    if (id == kPeekTimerId && peekRunning) return Arrival::PeekTimer;
+    return id == kTrayRetryTimerId ? Arrival::TrayRetry : Arrival::OtherTimer;
 }
 
 }  // namespace
@@ -65,27 +53,27 @@ std::optional<Arrival> arrivalOf(UINT message, WPARAM wParam, LPARAM lParam, boo
     switch (message) {
     case WM_COMMAND: return commandArrival(LOWORD(wParam));
     case WM_HOTKEY: return hotKeyArrival(wParam);
-    case WM_TIMER: return wParam == kPeekTimerId && peekRunning ? Arrival::PeekTimer : Arrival::OtherTimer;
+    case WM_TIMER: return timerArrival(wParam, peekRunning);
     case WM_DISPLAYCHANGE: return Arrival::DisplayChange;
     case WM_SETTINGCHANGE: return Arrival::SettingChange;
     case WM_QUERYENDSESSION: return Arrival::QueryEndSession;
-    case WM_ENDSESSION: return sessionEndArrival(wParam, lParam);
+    // A process that outlives the end of its session (one cancelled after
+    // this, or a message from another program) must not stay half ended.
+    case WM_ENDSESSION: return wParam ? Arrival::Quit : Arrival::Nothing;
     case WM_CLOSE: return Arrival::Quit;
     case WM_DESTROY: return Arrival::Destroy;
-    case kTrayCallbackMessage: return trayArrival(lParam);
+    case kTrayCallbackMessage: return trayCallbackOpensMenu(lParam) ? Arrival::ShowMenu : Arrival::Nothing;
     case kShowTrayMenuMessage: return Arrival::ShowMenu;
     case kFilterSyncMessage: return Arrival::FilterSync;
     case kShowBoxMessage: return Arrival::Box;
     default:
-        if (message == taskbarCreatedMessage && taskbarCreatedMessage != 0) return Arrival::TaskbarCreated;
-        return std::nullopt;
+        return isTaskbarCreated(message) ? std::optional(Arrival::TaskbarCreated) : std::nullopt;
     }
 }
 
 Action decide(Situation situation, Arrival arrival) {
     switch (arrival) {
     case Arrival::Quit:
-    case Arrival::SessionEnd:
     case Arrival::Destroy:
     case Arrival::QueryEndSession:
         // Ending ends whatever is open itself, and runs at once: the system
@@ -103,7 +91,7 @@ Action decide(Situation situation, Arrival arrival) {
         // Boxes wait for the menu: one opened inside its loop gets no mouse.
         if (arrival == Arrival::Box) return Action::RunLater;
         if (arrival == Arrival::SelectArea) return Action::EndSituationFirst;
-        // Asked again while it is open (a held hot key repeats): that menu answers.
+        // Asked again while it is open: that menu answers.
         return arrival == Arrival::ShowMenu ? Action::Ignore : Action::RunNow;
     case Situation::Box:
         // One box at a time, and no menu or selection over it.
@@ -115,8 +103,10 @@ Action decide(Situation situation, Arrival arrival) {
         if (arrival == Arrival::Box) return Action::RunLater;
         // Its picture and coordinates belong to the old display.
         if (arrival == Arrival::DisplayChange) return Action::EndSituationFirst;
-        // One overlay, ended by one Esc, and no menu over it.
-        if (arrival == Arrival::SelectArea || arrival == Arrival::ShowMenu) return Action::Ignore;
+        // No menu over it: the menu follows once it has ended.
+        if (arrival == Arrival::ShowMenu) return Action::RunLater;
+        // One overlay, ended by one Esc.
+        if (arrival == Arrival::SelectArea) return Action::Ignore;
         return Action::RunNow;
     case Situation::Idle:
     case Situation::Peek: break;

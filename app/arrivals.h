@@ -26,14 +26,14 @@ enum class Arrival {
     ChooseWindow,
     Box,       // About, or the one-time tip
     ShowMenu,  // hot key W, a click on the icon, the private request
-    Quit,      // the menu item, WM_CLOSE, an installer's end of session
+    Quit,      // the menu item, WM_CLOSE, the end of the session
     PeekTimer,
-    OtherTimer,  // any timer but a running peek's
+    TrayRetry,   // another try at adding the tray icon
+    OtherTimer,  // any timer but a running peek's and the tray's
     DisplayChange,
     SettingChange,
     TaskbarCreated,
     QueryEndSession,
-    SessionEnd,
     Destroy,
     FilterSync,
     Nothing,  // command ids without an item, other mouse messages, a cancelled session end

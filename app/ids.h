@@ -30,8 +30,6 @@ enum HotKeyId : int {
     kHotKeyMenu = 5,
 };
 
-inline constexpr UINT kTrayIconId = 1;
-
 // Every global hot key, in the order of registration; the menu shows the shortcut text.
 struct HotKey {
     HotKeyId id;

@@ -26,4 +26,9 @@ inline constexpr wchar_t printWindowFallback[] = L"PrintWindow gave nothing usab
 inline constexpr wchar_t hidOverlay[] = L"hid overlay window";
 inline constexpr wchar_t capturesShowMirrorBlack[] =
     L"this Windows shows the mirror black in captures; hiding it needs Windows 10 version 2004";
+inline constexpr wchar_t trayIconNotAdded[] =
+    L"the notification area took no icon for two minutes; Ctrl+Alt+Shift+W opens the menu";
+// Around the shortcut of a hot key another program holds.
+inline constexpr wchar_t hotKeyInUseBefore[] = L"hot key ";
+inline constexpr wchar_t hotKeyInUseAfter[] = L" is in use by another program";
 }  // namespace logtext

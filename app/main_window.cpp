@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -11,7 +12,6 @@
 #include "app/texts.h"
 #include "app/tray.h"
 #include "filter/controller.h"
-#include "picker/picker.h"
 #include "select/select.h"
 #include "settings/settings.h"
 #include "settings/window_facts.h"
@@ -29,15 +29,47 @@ std::vector<KeptMessage> keptMessages;
 
 void keep(UINT message, WPARAM wParam, LPARAM lParam) {
     const KeptMessage kept{message, wParam, lParam};
-    // A held hot key repeats: once is enough.
+    // Asked for twice while it waits, it is answered once.
     if (std::find(keptMessages.begin(), keptMessages.end(), kept) == keptMessages.end()) keptMessages.push_back(kept);
 }
+
+// The filter's windows stay down while the menu or a selection is open, and
+// once the program is ending.
+void holdFollowsSituation() {
+    holdFilterWindows(appState, appState.menuOpen || appState.selectionOpen || appState.ending);
+}
+
+// One situation (the menu, a box, a selection) for as long as it lasts. On
+// the way in its flag is set and the filter's windows are held as it asks;
+// on the way out the flag is cleared, the windows are released, and what
+// waited for it arrives again, in the order it was asked for.
+class SituationScope {
+public:
+    explicit SituationScope(bool AppState::*flag) : flag_(flag) {
+        appState.*flag_ = true;
+        holdFollowsSituation();
+    }
+    ~SituationScope() {
+        appState.*flag_ = false;
+        holdFollowsSituation();
+        for (const KeptMessage& kept : std::exchange(keptMessages, {})) {
+            PostMessageW(appState.mainWindow, kept.message, kept.wParam, kept.lParam);
+        }
+        // A selection ends outside any message of the main window.
+        trayFollowsState();
+    }
+    SituationScope(const SituationScope&) = delete;
+    SituationScope& operator=(const SituationScope&) = delete;
+
+private:
+    bool AppState::*flag_;
+};
 
 void requestTrayMenu() { PostMessageW(appState.mainWindow, kShowTrayMenuMessage, 0, 0); }
 
 void chooseWindowTarget(size_t index) {
-    if (index >= windowTargets.size()) return;
-    const WindowTarget target = windowTargets[index];
+    if (index >= offeredWindows().size()) return;
+    const WindowTarget target = offeredWindows()[index];
     setFilterStyle(appState, FilterStyle::OneWindow);
     setWindowTarget(appState, target.window, target.title);
     setFilterActive(appState, true);
@@ -58,7 +90,7 @@ void chooseMode(UINT command) {
 }
 
 void showBox(WPARAM kind) {
-    appState.boxOpen = true;
+    const SituationScope box(&AppState::boxOpen);
     if (kind == kBoxTip) {
         showWholeScreenTip();
     } else {
@@ -66,8 +98,6 @@ void showBox(WPARAM kind) {
         showInformationBox(about ? text::aboutBody : text::capturesShowMirrorBlack,
                            about ? text::aboutCaption : text::appName);
     }
-    appState.boxOpen = false;
-    situationEnded();
 }
 
 void endProgram() {
@@ -75,6 +105,13 @@ void endProgram() {
     // Every loop returns on it (the menu and the box are ending already),
     // and the main window then goes the usual way.
     PostQuitMessage(0);
+}
+
+void openMenu() {
+    // Another program may have let a taken key go since: it works from now on.
+    const unsigned taken = retryTakenHotKeys(appState.mainWindow);
+    const SituationScope menu(&AppState::menuOpen);
+    showTrayMenu(taken);
 }
 
 void endRun() {
@@ -100,10 +137,10 @@ void hideAnnotations() {
 }
 
 void selectArea() {
-    startRegionSelection([] {
-        situationEnded();
-        trayFollowsState();
-    });
+    // The selection lasts as long as its callback: until that has run, or
+    // until the overlay drops it unrun, having never opened.
+    auto selection = std::make_shared<SituationScope>(&AppState::selectionOpen);
+    startRegionSelection([selection]() mutable { selection.reset(); });
 }
 
 LRESULT run(Arrival arrival, UINT message, WPARAM wParam) {
@@ -119,17 +156,14 @@ LRESULT run(Arrival arrival, UINT message, WPARAM wParam) {
     case Arrival::LaunchAtLogin: setLaunchAtLogin(!isLaunchAtLoginEnabled()); break;
     case Arrival::ChooseWindow: chooseWindowTarget(LOWORD(wParam) - kCommandFirstWindow); break;
     case Arrival::Box: showBox(message == kShowBoxMessage ? wParam : kBoxAbout); break;
-    case Arrival::ShowMenu: showTrayMenu(); break;
+    case Arrival::ShowMenu: openMenu(); break;
     case Arrival::Quit: endProgram(); break;
-    case Arrival::PeekTimer:
-        KillTimer(appState.mainWindow, kPeekTimerId);
-        setFilterActive(appState, true);
-        break;
+    case Arrival::PeekTimer: endPeek(appState); break;
+    case Arrival::TrayRetry: retryTrayIcon(); break;
     case Arrival::DisplayChange:
     case Arrival::SettingChange: restartFilter(appState); break;
     case Arrival::TaskbarCreated: readdTrayIcon(); break;
     case Arrival::QueryEndSession: return TRUE;
-    case Arrival::SessionEnd: beginEnding(); break;
     case Arrival::Destroy: endRun(); break;
     case Arrival::FilterSync: runPostedFilterSync(appState); break;
     case Arrival::OtherTimer:
@@ -168,15 +202,10 @@ LRESULT arrive(UINT message, WPARAM wParam, LPARAM lParam, Arrival arrival) {
 
 }  // namespace
 
-void situationEnded() {
-    for (const KeptMessage& kept : std::exchange(keptMessages, {})) {
-        PostMessageW(appState.mainWindow, kept.message, kept.wParam, kept.lParam);
-    }
-}
-
 void beginEnding() {
     if (appState.ending) return;
     appState.ending = true;
+    holdFollowsSituation();
     // Cancelled, the selection leaves stored what was stored before it.
     cancelRegionSelection();
     if (appState.menuOpen) EndMenu();
@@ -189,6 +218,13 @@ void trayFollowsState() {
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A key repeat of a held hot key is no arrival (one press, one switch),
+    // and neither is the timer that notes the key is up again.
+    if (message == WM_HOTKEY && !takeHotKeyPress(window, wParam)) return 0;
+    if (message == WM_TIMER && wParam == kHotKeyUpTimerId) {
+        watchHeldHotKeys(window);
+        return 0;
+    }
     const std::optional<Arrival> arrival = arrivalOf(message, wParam, lParam, appState.peekTimer != 0);
     if (!arrival) return DefWindowProcW(window, message, wParam, lParam);
     return arrive(message, wParam, lParam, *arrival);

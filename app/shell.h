@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/ids.h"
 
 inline constexpr wchar_t kMainClass[] = L"CP_Main";
@@ -16,8 +18,6 @@ int runClearpane(HINSTANCE instance);
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The tray icon and its tip show the state: after every arrival handled, and at start-up.
 void trayFollowsState();
-// A menu, box or selection has ended: what waited for it arrives again.
-void situationEnded();
 // From here on nothing goes up again: the selection is cancelled, the menu
 // and the box close, the filter comes down and hidden overlays come back.
 void beginEnding();
@@ -30,5 +30,20 @@ void keepOpenBoxOnTop();
 // Answers the open box with OK.
 void closeOpenBox();
 
-void registerHotKeys(HWND window);
+// Registers the five hot keys and logs each that another program holds;
+// returns those (bit 1 << id).
+unsigned registerHotKeys(HWND window);
+// Tries the taken ones again, quietly; returns those still taken.
+unsigned retryTakenHotKeys(HWND window);
+// Wine posts a held hot key again with every key repeat, MOD_NOREPEAT or
+// not: false for such a repeat, one that comes while the key has stayed
+// down since the press it repeats.
+bool takeHotKeyPress(HWND window, WPARAM id);
+// The answer to kHotKeyUpTimerId: notes which held keys are up again.
+void watchHeldHotKeys(HWND window);
+// Unregisters what this run registered, and only that.
 void unregisterHotKeys(HWND window);
+// The log line for a hot key another program holds.
+std::wstring hotKeyInUseLine(HotKeyId id);
+// The balloon's text naming the taken hot keys.
+std::wstring takenHotKeysText(unsigned taken);

@@ -51,7 +51,10 @@ int runClearpane(HINSTANCE instance) {
     restorePreviousRunOverlays();
     addTrayIcon(instance);
     logLine(logtext::started);
-    registerHotKeys(mainWindow);
+    // A balloon, never a box: a box at every logon would stop the user each time.
+    if (const unsigned taken = registerHotKeys(mainWindow)) {
+        showTrayBalloon(text::hotKeysTakenTitle, takenHotKeysText(taken));
+    }
     applySavedEnabled(appState);
     trayFollowsState();
 

@@ -31,6 +31,13 @@ inline constexpr wchar_t menuLaunchAtLogin[] = L"Launch at Login";
 inline constexpr wchar_t menuAbout[] = L"About Clearpane";
 inline constexpr wchar_t menuQuit[] = L"Quit Clearpane";
 inline constexpr wchar_t menuNoWindows[] = L"No windows to mirror";
+// After the shortcut of a hot key another program holds.
+inline constexpr wchar_t menuShortcutInUse[] = L" (in use)";
+
+// The balloon, once a run, when another program holds some of the hot keys.
+inline constexpr wchar_t hotKeysTakenTitle[] = L"Some Clearpane hot keys are taken";
+inline constexpr wchar_t hotKeysTakenBefore[] = L"Another program holds ";
+inline constexpr wchar_t hotKeysTakenAfter[] = L". What they do is still in the tray menu.";
 
 inline constexpr wchar_t aboutCaption[] = L"About Clearpane";
 inline constexpr wchar_t aboutBody[] =

@@ -2,12 +2,14 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 #include "app/ids.h"
 #include "app/launch.h"
-#include "app/shell.h"
+#include "app/log.h"
 #include "app/texts.h"
-#include "filter/controller.h"
-#include "picker/picker.h"
 #include "res/resource_ids.h"
 #include "settings/geometry.h"
 
@@ -18,6 +20,18 @@ namespace {
 HICON loadedPictures[2] = {};
 HICON idlePicture = nullptr;
 HICON filteredPicture = nullptr;
+
+// Sent by the shell to every top-level window when the notification area is made anew.
+const UINT taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+
+// At logon the shell may not take icons yet, and may never say when it does.
+constexpr UINT kRetryPeriodMs = 2000;
+constexpr int kRetries = 60;  // two minutes
+bool iconShown = false;
+int retriesLeft = 0;
+NOTIFYICONDATAW dueBalloon{};  // its szInfo is empty once shown
+
+std::vector<WindowTarget> windowsOffered;
 
 NOTIFYICONDATAW trayData() {
     NOTIFYICONDATAW data{};
@@ -31,22 +45,43 @@ const wchar_t* statusText(const AppState& state) {
     return state.filterActive ? text::statusFiltered : text::statusIdle;
 }
 
-// Adds the icon, or changes it, with the picture and the tip of the state.
-void tellShell(DWORD message) {
+// The icon with the picture and the tip of the state; false when the shell refused.
+bool tellShell(DWORD message) {
     NOTIFYICONDATAW data = trayData();
-    data.uFlags = NIF_ICON | NIF_TIP;
-    if (message == NIM_ADD) {
-        data.uFlags |= NIF_MESSAGE;
-        data.uCallbackMessage = kTrayCallbackMessage;
-    }
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayCallbackMessage;
     data.hIcon = appState.filterActive ? filteredPicture : idlePicture;
     // szTip counts characters, not bytes.
-    lstrcpynW(data.szTip, statusText(appState), static_cast<int>(sizeof data.szTip / sizeof data.szTip[0]));
-    Shell_NotifyIconW(message, &data);
+    lstrcpynW(data.szTip, statusText(appState), static_cast<int>(std::size(data.szTip)));
+    return Shell_NotifyIconW(message, &data) != FALSE;
 }
 
-std::wstring withShortcut(const wchar_t* label, HotKeyId hotKey) {
-    return std::wstring(label) + L"\t" + hotKeyShortcut(hotKey);
+void showDueBalloon() {
+    if (!iconShown || dueBalloon.szInfo[0] == L'\0') return;
+    if (Shell_NotifyIconW(NIM_MODIFY, &dueBalloon)) dueBalloon.szInfo[0] = L'\0';
+}
+
+void stopRetrying() {
+    if (retriesLeft > 0) KillTimer(appState.mainWindow, kTrayRetryTimerId);
+    retriesLeft = 0;
+}
+
+void addIcon() {
+    // A refused add may have been carried out all the same (a shell that
+    // timed out): the icon that is there is changed, never added twice.
+    iconShown = tellShell(NIM_MODIFY) || tellShell(NIM_ADD);
+    if (iconShown) {
+        stopRetrying();
+        showDueBalloon();
+    } else if (retriesLeft == 0 && SetTimer(appState.mainWindow, kTrayRetryTimerId, kRetryPeriodMs, nullptr)) {
+        retriesLeft = kRetries;
+    }
+}
+
+// The shortcut shows whether it works: another program may hold it.
+std::wstring withShortcut(const wchar_t* label, HotKeyId hotKey, unsigned takenHotKeys) {
+    const bool taken = (takenHotKeys & (1u << hotKey)) != 0;
+    return std::wstring(label) + L"\t" + hotKeyShortcut(hotKey) + (taken ? text::menuShortcutInUse : L"");
 }
 
 std::wstring areaLine(const AppState& state) {
@@ -82,15 +117,19 @@ void appendItems(HMENU menu, const std::vector<TrayMenuItem>& items) {
 
 }  // namespace
 
+const std::vector<WindowTarget>& offeredWindows() { return windowsOffered; }
+
+void offerWindows(std::vector<WindowTarget> targets) { windowsOffered = std::move(targets); }
+
 void buildWindowSubmenu(HMENU submenu) {
-    windowTargets = collectWindowTargets();
-    if (windowTargets.empty()) {
+    windowsOffered = collectWindowTargets();
+    if (windowsOffered.empty()) {
         AppendMenuW(submenu, MF_STRING | MF_DISABLED, 0, text::menuNoWindows);
         return;
     }
-    const size_t shown = windowTargets.size() < kMaxWindowMenuItems ? windowTargets.size() : kMaxWindowMenuItems;
+    const size_t shown = std::min(windowsOffered.size(), kMaxWindowMenuItems);
     for (size_t i = 0; i < shown; ++i) {
-        const std::wstring title = menuEscaped(shortenedTitle(windowTargets[i].title));
+        const std::wstring title = menuEscaped(shortenedTitle(windowsOffered[i].title));
         AppendMenuW(submenu, MF_STRING, kCommandFirstWindow + i, title.c_str());
     }
 }
@@ -104,16 +143,33 @@ void addTrayIcon(HINSTANCE picturesFrom) {
     }
     idlePicture = loadedPictures[0] ? loadedPictures[0] : LoadIconW(nullptr, IDI_APPLICATION);
     filteredPicture = loadedPictures[1] ? loadedPictures[1] : idlePicture;
-    readdTrayIcon();
+    addIcon();
 }
 
-void readdTrayIcon() { tellShell(NIM_ADD); }
+void retryTrayIcon() {
+    if (retriesLeft == 0) return;
+    addIcon();
+    if (!iconShown && --retriesLeft == 0) {
+        KillTimer(appState.mainWindow, kTrayRetryTimerId);
+        logLine(logtext::trayIconNotAdded);
+    }
+}
 
-void updateTrayIcon() { tellShell(NIM_MODIFY); }
+void readdTrayIcon() { addIcon(); }
+
+void updateTrayIcon() {
+    // Gone without the shell saying so: added again.
+    if (iconShown && !tellShell(NIM_MODIFY)) addIcon();
+}
 
 void deleteTrayIcon() {
+    stopRetrying();
     NOTIFYICONDATAW data = trayData();
+    // Also after a refused add, which the shell may have carried out; a
+    // refused delete leaves an icon that goes with the window.
     Shell_NotifyIconW(NIM_DELETE, &data);
+    iconShown = false;
+    dueBalloon = {};
     for (HICON& picture : loadedPictures) {
         if (picture) DestroyIcon(picture);
         picture = nullptr;
@@ -121,16 +177,33 @@ void deleteTrayIcon() {
     idlePicture = filteredPicture = nullptr;
 }
 
-std::vector<TrayMenuItem> trayMenuItems(const AppState& state, bool launchAtLogin) {
+void showTrayBalloon(const std::wstring& title, const std::wstring& text) {
+    dueBalloon = trayData();
+    dueBalloon.uFlags = NIF_INFO;
+    dueBalloon.dwInfoFlags = NIIF_WARNING;
+    lstrcpynW(dueBalloon.szInfoTitle, title.c_str(), static_cast<int>(std::size(dueBalloon.szInfoTitle)));
+    lstrcpynW(dueBalloon.szInfo, text.c_str(), static_cast<int>(std::size(dueBalloon.szInfo)));
+    showDueBalloon();
+}
+
+bool isTaskbarCreated(UINT message) { return taskbarCreatedMessage != 0 && message == taskbarCreatedMessage; }
+
+bool trayCallbackOpensMenu(LPARAM mouseMessage) {
+    // Without NIM_SETVERSION the callback carries the mouse message itself:
+    // a release of either button opens the menu, nothing else does.
+    return mouseMessage == WM_RBUTTONUP || mouseMessage == WM_CONTEXTMENU || mouseMessage == WM_LBUTTONUP;
+}
+
+std::vector<TrayMenuItem> trayMenuItems(const AppState& state, bool launchAtLogin, unsigned takenHotKeys) {
     std::vector<TrayMenuItem> items{
         {statusText(state), 0, MF_DISABLED},
         separator(),
-        {withShortcut(text::menuHideAnnotations, kHotKeyHideAnnotations), kCommandHideAnnotations,
+        {withShortcut(text::menuHideAnnotations, kHotKeyHideAnnotations, takenHotKeys), kCommandHideAnnotations,
          checkedIf(state.filterActive)},
-        {withShortcut(text::menuPeek, kHotKeyPeek), kCommandPeek, state.filterActive ? 0u : MF_GRAYED},
+        {withShortcut(text::menuPeek, kHotKeyPeek, takenHotKeys), kCommandPeek, state.filterActive ? 0u : MF_GRAYED},
         separator(),
-        {withShortcut(text::menuWholeScreen, kHotKeyWholeScreen), kCommandWholeScreen, 0},
-        {withShortcut(text::menuSelectArea, kHotKeySelectArea), kCommandSelectArea, 0},
+        {withShortcut(text::menuWholeScreen, kHotKeyWholeScreen, takenHotKeys), kCommandWholeScreen, 0},
+        {withShortcut(text::menuSelectArea, kHotKeySelectArea, takenHotKeys), kCommandSelectArea, 0},
         {text::menuMirrorWindow, 0, MF_POPUP, TrayMenuItem::Submenu::Windows},
         {areaLine(state), 0, MF_DISABLED},
     };
@@ -160,10 +233,9 @@ std::vector<TrayMenuItem> modeMenuItems(FilterStyle style) {
     };
 }
 
-void showTrayMenu() {
-    pauseFilterWindows(appState, true);
+void showTrayMenu(unsigned takenHotKeys) {
     HMENU menu = CreatePopupMenu();
-    appendItems(menu, trayMenuItems(appState, isLaunchAtLoginEnabled()));
+    appendItems(menu, trayMenuItems(appState, isLaunchAtLoginEnabled(), takenHotKeys));
     POINT cursor{};
     GetCursorPos(&cursor);
     // Without the foreground the menu would not close when the user clicks elsewhere.
@@ -171,6 +243,4 @@ void showTrayMenu() {
     TrackPopupMenu(menu, TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, appState.mainWindow, nullptr);
     PostMessageW(appState.mainWindow, WM_NULL, 0, 0);
     DestroyMenu(menu);
-    pauseFilterWindows(appState, false);
-    situationEnded();
 }

@@ -82,7 +82,7 @@ void measureMenu() {
         DestroyMenu(windows);
         trayMenuItems(appState, isLaunchAtLoginEnabled());
     }});
-    std::printf("\ntray menu built, %zu windows offered: %.3f ms median\n", windowTargets.size(), medians[0]);
+    std::printf("\ntray menu built, %zu windows offered: %.3f ms median\n", offeredWindows().size(), medians[0]);
 }
 
 }  // namespace

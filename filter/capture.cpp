@@ -9,10 +9,6 @@ namespace {
 
 constexpr int kMinCaptureSide = 8;
 constexpr COLORREF kOutlineColour = RGB(64, 68, 76);
-// No CAPTUREBLT: with it Windows hides and shows the mouse cursor at every
-// copy, and at 30 frames a second the presenter's cursor blinks. The desktop
-// is always composed, so a plain copy already holds layered windows.
-constexpr DWORD kScreenCopy = SRCCOPY;
 constexpr std::uint64_t kUsabilitySamples = 4096;
 // How long a frame waits for the target to answer before it skips.
 constexpr UINT kTargetAnswerMs = 100;

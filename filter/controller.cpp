@@ -11,29 +11,8 @@
 
 namespace {
 
-// Probe record of regionTouchesMonitor.
-struct MonitorProbe {
-    const RECT* region = nullptr;
-    bool found = false;
-};
-
-BOOL CALLBACK regionTouchesMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-    auto& probe = *reinterpret_cast<MonitorProbe*>(data);
-    probe.found = partOnMonitor(*probe.region, monitorRect(monitor)).has_value();
-    return !probe.found;
-}
-
-bool regionOnSomeMonitor(const AppState& state) {
-    MonitorProbe probe{&state.region, false};
-    EnumDisplayMonitors(nullptr, nullptr, regionTouchesMonitor, reinterpret_cast<LPARAM>(&probe));
-    return probe.found;
-}
-
-// Up only while the filter is on, no menu or selection is open, no peek
-// runs and the program is not ending.
-bool windowsWanted(const AppState& state) {
-    return state.filterActive && !state.menuOpen && !state.selectionOpen && state.peekTimer == 0 && !state.ending;
-}
+// Up only while the filter is on, not held down and no peek runs.
+bool windowsWanted(const AppState& state) { return state.filterActive && !state.filterHeld && state.peekTimer == 0; }
 
 // Puts up exactly the windows the state asks for, never a second set. Asked
 // for inside another filter operation, it runs once that has returned.
@@ -97,7 +76,7 @@ void setFilterActive(AppState& state, bool on) {
         logLine(logtext::windowModeNoTarget);
         return;
     }
-    state.filterActive = on && state.hasRegion && regionOnSomeMonitor(state);
+    state.filterActive = on && state.hasRegion && onSomeMonitor(state.region);
     saveCurrentSettings(state);
     syncFilterWindows(state);
 }
@@ -133,8 +112,8 @@ void stopFilter(AppState& state) {
     const HWND cover = std::exchange(state.coverWindow, nullptr);
     for (HWND window : mirrors) {
         if (!IsWindow(window)) continue;
-        KillTimer(window, kMirrorTimerId);
-        // Dropped first so that no message sent while the window is destroyed reaches freed memory.
+        // Its timer goes with it. Dropped first so that no message sent while
+        // the window is destroyed reaches freed memory.
         dropMirrorContext(window);
         DestroyWindow(window);
     }
@@ -143,12 +122,21 @@ void stopFilter(AppState& state) {
 }
 
 void restartFilter(AppState& state) {
-    if (state.filterActive) syncFilterWindows(state);
+    if (!state.filterActive) return;
+    // The monitors may have moved away from the region: then the filter is
+    // off, as turning it on would have left it.
+    if (!onSomeMonitor(state.region)) {
+        state.filterActive = false;
+        saveCurrentSettings(state);
+    }
+    syncFilterWindows(state);
 }
 
-void pauseFilterWindows(AppState& state, bool pause) {
-    state.menuOpen = pause;
-    if (pause) cancelPeek(state);
+void holdFilterWindows(AppState& state, bool held) {
+    if (held == state.filterHeld) return;
+    state.filterHeld = held;
+    // Whatever holds the windows ends a peek: they come back on release.
+    if (held) cancelPeek(state);
     syncFilterWindows(state);
 }
 
@@ -161,6 +149,8 @@ void startPeek(AppState& state) {
     state.peekTimer = SetTimer(state.mainWindow, kPeekTimerId, kPeekDurationMs, nullptr);
     syncFilterWindows(state);
 }
+
+void endPeek(AppState& state) { setFilterActive(state, true); }
 
 void applySavedEnabled(AppState& state) {
     const Settings saved = loadSettings();

@@ -7,7 +7,6 @@
 #include "settings/messages.h"
 #include "settings/settings.h"
 
-inline constexpr UINT_PTR kPeekTimerId = 1;
 inline constexpr UINT kPeekDurationMs = 5000;
 
 // Start-up step: remembers the handles, registers the filter window classes
@@ -21,10 +20,14 @@ void setFilterActive(AppState& state, bool on);
 void startFilter(AppState& state);
 void stopFilter(AppState& state);
 void restartFilter(AppState& state);
-void pauseFilterWindows(AppState& state, bool pause);
+// Holds the windows down (the shell's menu, a selection, the ending) or lets
+// them come back when the filter is on; the state and settings stay as they are.
+void holdFilterWindows(AppState& state, bool held);
 // The main window's answer to kFilterSyncMessage.
 void runPostedFilterSync(AppState& state);
+// Takes the windows down for kPeekDurationMs; the timer's arrival ends it.
 void startPeek(AppState& state);
+void endPeek(AppState& state);
 void applySavedEnabled(AppState& state);
 void shutdownFilter(AppState& state);
 void toggleFilter(AppState& state);

@@ -87,7 +87,7 @@ void presentNow(const MirrorContext& context) {
 // The window's share of its context, on the heap behind GWLP_USERDATA.
 using MirrorShare = std::shared_ptr<MirrorContext>;
 
-MirrorShare* shareOf(HWND window) { return reinterpret_cast<MirrorShare*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
+MirrorShare* shareOf(HWND window) { return windowRecord<MirrorShare>(window); }
 
 // One frame: capture, and present what is new. Printing the target waits on
 // its thread, and whatever is sent to us meanwhile may drop the mirror: the
@@ -109,7 +109,7 @@ bool putUpMirror(AppState& state, const MirrorShare& context, UINT periodMs) {
     HWND window = createFilterWindow(state, kMirrorClass, kMirrorTitle, context->source);
     if (!window) return false;
     context->window = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new MirrorShare(context)));
+    attachWindowRecord(window, new MirrorShare(context));
     excludeFromCapture(window);
     warnOnceWhenCapturesShowMirrorBlack(state);
     showTopmost(window, context->source);
@@ -127,7 +127,7 @@ MirrorContext* mirrorContext(HWND mirror) {
 }
 
 void dropMirrorContext(HWND mirror) {
-    delete reinterpret_cast<MirrorShare*>(SetWindowLongPtrW(mirror, GWLP_USERDATA, 0));
+    delete attachWindowRecord<MirrorShare>(mirror, nullptr);
 }
 
 void registerFilterWindowClasses(HINSTANCE instance) {

@@ -7,7 +7,9 @@
 
 inline constexpr wchar_t kMirrorClass[] = L"CP_Mirror";
 inline constexpr wchar_t kCoverClass[] = L"CP_Solid";
-inline constexpr UINT_PTR kMirrorTimerId = 1;
+// A mirror's one timer, its refresh: started when the mirror is made, and
+// gone with the window.
+enum MirrorTimer : UINT_PTR { kMirrorTimerId = 1 };
 
 void registerFilterWindowClasses(HINSTANCE instance);
 

@@ -39,32 +39,24 @@ bool isOverlayWindow(const WindowFacts& facts, DWORD ownProcessId) {
 
 namespace {
 
-// EnumWindows callback: appends qualifying windows to the
-// std::vector<HWND> that `candidates` points to. Always goes on.
-BOOL CALLBACK classifyOverlayWindow(HWND window, LPARAM candidates) {
+bool looksLikeOverlay(HWND window) {
     WindowFacts facts;
-    if (!readShownWindowFacts(window, facts)) return TRUE;
-
+    if (!readShownWindowFacts(window, facts)) return false;
     // A failed call leaves the name empty, which no exclusion matches.
     wchar_t className[kClassNameCapacity] = {};
     GetClassNameW(window, className, kClassNameCapacity);
     facts.className = className;
     GetWindowRect(window, &facts.rect);
     facts.monitor = nearestMonitorRect(rectCentre(facts.rect));
-
-    if (isOverlayWindow(facts, GetCurrentProcessId())) {
-        reinterpret_cast<std::vector<HWND>*>(candidates)->push_back(window);
-    }
-    return TRUE;
+    return isOverlayWindow(facts, GetCurrentProcessId());
 }
 
 }  // namespace
 
 void hideOverlayWindows(AppState& state) {
-    std::vector<HWND> candidates;
-    EnumWindows(classifyOverlayWindow, reinterpret_cast<LPARAM>(&candidates));
     auto& hidden = state.hiddenOverlays;
-    for (HWND window : candidates) {
+    for (HWND window : topLevelWindows()) {
+        if (!looksLikeOverlay(window)) continue;
         if (std::find(hidden.begin(), hidden.end(), window) != hidden.end()) continue;
         // Named in the registry before it disappears, or left alone: a window
         // hidden without a record would stay hidden after a crash.

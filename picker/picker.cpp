@@ -3,7 +3,7 @@
 #include "picker/candidate.h"
 #include "settings/geometry.h"
 
-std::vector<WindowTarget> windowTargets;
+#include <utility>
 
 namespace {
 
@@ -51,23 +51,13 @@ std::wstring menuEscaped(const std::wstring& text) {
     return escaped;
 }
 
-namespace {
-
-// EnumWindows callback: appends the candidates to the
-// std::vector<WindowTarget> that `targets` points to.
-BOOL CALLBACK windowTargetEnumProc(HWND window, LPARAM targets) {
-    WindowFacts facts = factsOf(window);
-    if (isMirrorCandidate(facts, GetCurrentProcessId())) {
-        reinterpret_cast<std::vector<WindowTarget>*>(targets)->push_back({window, std::move(facts.title)});
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 std::vector<WindowTarget> collectWindowTargets() {
     std::vector<WindowTarget> targets;
-    EnumWindows(windowTargetEnumProc, reinterpret_cast<LPARAM>(&targets));
-    if (targets.size() > kMaxWindowTargets) targets.resize(kMaxWindowTargets);
+    for (HWND window : topLevelWindows()) {
+        WindowFacts facts = factsOf(window);
+        if (!isMirrorCandidate(facts, GetCurrentProcessId())) continue;
+        targets.push_back({window, std::move(facts.title)});
+        if (targets.size() == kMaxWindowTargets) break;
+    }
     return targets;
 }

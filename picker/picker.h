@@ -14,9 +14,6 @@ struct WindowTarget {
     std::wstring title;     // at full length, as read when collected
 };
 
-// The picker list of the last menu built: entry i answers kCommandFirstWindow + i.
-extern std::vector<WindowTarget> windowTargets;
-
 inline constexpr std::size_t kMaxWindowTargets = 40;
 inline constexpr std::size_t kMaxWindowMenuItems = 20;
 

@@ -14,11 +14,7 @@ namespace {
 bool selectClassRegistrationAttempted = false;
 
 constexpr DWORD kSelectExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-constexpr DWORD kScreenCopy = SRCCOPY | CAPTUREBLT;  // CAPTUREBLT: layered windows too
-
-SelectionOverlay* overlayOf(HWND window) {
-    return reinterpret_cast<SelectionOverlay*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
+SelectionOverlay* overlayOf(HWND window) { return windowRecord<SelectionOverlay>(window); }
 
 // Only what the step changed: a paint then costs about what the pointer
 // moved over, not the whole virtual screen. The banner needs nothing, as
@@ -71,7 +67,7 @@ LRESULT onInput(HWND window, SelectionInput input, LPARAM lParam, WPARAM key = 0
 void onDestroy(HWND window) {
     SelectionOverlay* overlay = overlayOf(window);
     if (!overlay) return;
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    attachWindowRecord<SelectionOverlay>(window, nullptr);
     releaseSelectionBitmaps(*overlay);
     // Frees the stored callback too: copied out by finishRegionSelection, or abandoned.
     delete overlay;
@@ -168,7 +164,7 @@ bool openSelectionOverlayOver(HINSTANCE instance, const RECT& area, RegionSelect
         delete overlay;  // the callback goes with it, never invoked
         return false;
     }
-    SetWindowLongPtrW(overlay->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(overlay));
+    attachWindowRecord(overlay->window, overlay);
     ShowWindow(overlay->window, SW_SHOW);
     SetForegroundWindow(overlay->window);
     SetFocus(overlay->window);

@@ -12,11 +12,12 @@
 inline constexpr wchar_t kSelectClass[] = L"CP_Select";
 inline constexpr wchar_t kSelectTitle[] = L"Clearpane select area";
 
-// The Select Area command (menu command 4, hot key 3): takes the filter
-// down while the user selects, then stores the area and turns the filter on,
-// or brings back what was there before; `ended` runs after that.
-// state.selectionOpen holds while the overlay is up.
-void startRegionSelection(std::function<void()> ended = {});
+// The Select Area command (menu command 4, hot key 3): opens the overlay;
+// an accepted area is stored and the filter turned on over it, and `ended`
+// runs after that (also after a cancel). The caller holds the filter's
+// windows down meanwhile. False when the overlay could not be made: `ended`
+// is then dropped unrun.
+bool startRegionSelection(std::function<void()> ended);
 // Ends this thread's open selection as Esc does, if one is open; its
 // callback has run when this returns.
 void cancelRegionSelection();

@@ -7,6 +7,12 @@
 
 #include <cstdint>
 
+// How the filter and the selection copy the screen. No CAPTUREBLT: with it
+// Windows hides and shows the mouse cursor at every copy, and at 30 frames a
+// second the presenter's cursor blinks. The desktop is always composed, so a
+// plain copy already holds layered windows.
+inline constexpr DWORD kScreenCopy = SRCCOPY;
+
 // The screen's device context for one scope.
 class ScreenDC {
 public:

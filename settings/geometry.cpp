@@ -33,6 +33,22 @@ std::optional<RECT> partOnMonitor(const RECT& region, const RECT& monitor) {
     return part;
 }
 
+bool onSomeMonitor(const RECT& region) {
+    struct Probe {
+        const RECT& region;
+        bool found;
+    } probe{region, false};
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+            auto& p = *reinterpret_cast<Probe*>(data);
+            p.found = partOnMonitor(p.region, monitorRect(monitor)).has_value();
+            return p.found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&probe));
+    return probe.found;
+}
+
 RECT monitorRect(HMONITOR monitor) {
     MONITORINFO info{};
     info.cbSize = sizeof info;

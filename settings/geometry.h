@@ -35,6 +35,8 @@ POINT rectCentre(const RECT& rect);
 // The part of a region on a monitor, when it covers at least
 // kMinMonitorOverlap of it on each side.
 std::optional<RECT> partOnMonitor(const RECT& region, const RECT& monitor);
+// The region lies on at least one of the monitors there are now.
+bool onSomeMonitor(const RECT& region);
 
 // The whole rectangle of a monitor, or of the one nearest to a point; empty
 // when it is unknown.

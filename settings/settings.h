@@ -46,12 +46,13 @@ struct AppState : FilterChoices {
     HWND coverWindow = nullptr;
     std::vector<HWND> hiddenOverlays;
     UINT_PTR peekTimer = 0;
-    // What is open now. The filter's windows stay down while the tray menu
-    // or a selection is open, and nothing goes up once the program is ending.
+    // What is open now; written by the shell alone (app/).
     bool menuOpen = false;
     bool boxOpen = false;
     bool selectionOpen = false;
     bool ending = false;
+    // The filter's one input from the shell: its windows stay down meanwhile.
+    bool filterHeld = false;
     // Filter operations under way (a stop, a start, a frame): a rebuild asked
     // for meanwhile is posted once and runs after them.
     int filterBusy = 0;

@@ -31,6 +31,17 @@ HWND threadWindowOfClass(const wchar_t* className) {
     return search.found;
 }
 
+std::vector<HWND> topLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM list) {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
 bool shownWindowOfAnother(const WindowFacts& facts, DWORD ownProcessId) {
     // Our own windows (main, mirrors, cover, selection) look much like the others.
     return facts.processId != ownProcessId && facts.visible && !facts.minimised;

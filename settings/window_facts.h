@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Registers one of the program's window classes. Registering a class that
 // exists already fails harmlessly and leaves it as it was.
@@ -14,6 +15,21 @@ void registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proced
 // A window of this thread with this class, or null: the program's boxes and
 // its selection overlay are all made on it.
 HWND threadWindowOfClass(const wchar_t* className);
+
+// The record one of the program's windows carries on GWLP_USERDATA, or null:
+// some messages arrive before it is attached, or after it was taken off.
+template <typename Record>
+Record* windowRecord(HWND window) {
+    return reinterpret_cast<Record*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+// Hangs a record on the window, or with null takes it off; returns the one it had.
+template <typename Record>
+Record* attachWindowRecord(HWND window, Record* record) {
+    return reinterpret_cast<Record*>(SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record)));
+}
+
+// Every top-level window, frontmost first.
+std::vector<HWND> topLevelWindows();
 
 // What the picker and overlay hiding ask of a top-level window. Each reads
 // the rectangle, title, class name and monitor only where it needs them.

@@ -250,8 +250,10 @@ bool movePointer(POINT to) {
            waitUntil([&] { return GetCursorPos(&now) && now.x == to.x && now.y == to.y; });
 }
 
-bool pressKeys(const std::string& keys) {
-    return runLinuxCommand("xdotool search --onlyvisible --name 'Wine System Tray' windowfocus --sync key " + keys);
+bool pressKeys(const std::string& keys, const std::string& heldSeconds) {
+    const std::string press =
+        heldSeconds.empty() ? "key " + keys : "keydown " + keys + " sleep " + heldSeconds + " keyup " + keys;
+    return runLinuxCommand("xdotool search --onlyvisible --name 'Wine System Tray' windowfocus --sync " + press);
 }
 
 ULONGLONG logLineBytes(const wchar_t* message) { return 22 + testenv::narrow(message).size() + 2; }

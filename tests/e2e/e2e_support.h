@@ -105,8 +105,9 @@ bool runLinuxCommand(const std::string& command, DWORD timeoutMs = 10000);
 // Moves the real pointer to a virtual-screen point and returns once Wine has it there.
 bool movePointer(POINT to);
 // Real key presses, sent while the X focus is on the notification area,
-// a Wine window, so that hot keys reach the program.
-bool pressKeys(const std::string& keys);
+// a Wine window, so that hot keys reach the program; held down for some
+// seconds when told, the key repeating meanwhile.
+bool pressKeys(const std::string& keys, const std::string& heldSeconds = "");
 
 // Bytes of a log line with this message: stamp, message, CR LF.
 ULONGLONG logLineBytes(const wchar_t* message);

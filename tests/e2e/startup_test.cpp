@@ -13,6 +13,7 @@
 #include "app/log.h"
 #include "app/shell.h"
 #include "app/texts.h"
+#include "app/tray.h"
 #include "e2e/e2e_support.h"
 #include "settings/settings.h"
 #include "support/test_env.h"

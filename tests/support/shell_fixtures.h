@@ -45,20 +45,29 @@ struct BoxAnswerer {
     std::thread thread;  // last: starts once the fields exist
 };
 
-// The tip the notification area last took for an icon: the shell shows it
-// in another process and has no call to read it back.
+// The tip and balloons the notification area last took for an icon, and the
+// adds that reached it: the shell shows them in another process and has no
+// call to read them back.
 struct TrayShown {
-    std::wstring tip;
+    std::wstring tip, balloon;
+    int balloons = 0, adds = 0;
 };
 inline TrayShown trayShown;
+// How the shell answers: as it does, refusing everything (not ready at
+// logon), or refusing an add it carried out all the same (it timed out).
+enum class ShellAnswers { Truly, Refuses, RefusesButAdds };
+inline ShellAnswers shellAnswers = ShellAnswers::Truly;
 inline BOOL WINAPI noteTray(DWORD message, PNOTIFYICONDATAW data);
 inline const auto realNotify = imports::redirect("shell32.dll", "Shell_NotifyIconW", &noteTray);
 inline BOOL WINAPI noteTray(DWORD message, PNOTIFYICONDATAW data) {
+    if (shellAnswers == ShellAnswers::Refuses) return FALSE;
     const BOOL taken = realNotify(message, data);
+    trayShown.adds += message == NIM_ADD;
     if (taken && (message == NIM_ADD || message == NIM_MODIFY)) {
         if (data->uFlags & NIF_TIP) trayShown.tip = data->szTip;
+        if (data->uFlags & NIF_INFO) trayShown.balloon = data->szInfo, ++trayShown.balloons;
     }
-    return taken;
+    return message == NIM_ADD && shellAnswers == ShellAnswers::RefusesButAdds ? FALSE : taken;
 }
 
 // The global state, filter off, on a stand-in main window that runs
@@ -70,6 +79,7 @@ protected:
         fx::realTimers = false;
         testenv::clearSettingsKey();
         testenv::writeDword(kValueTipShown, 1);
+        testenv::deleteLog();
         fx::freshAppState(main_.get());
         addTrayIcon(GetModuleHandleW(nullptr));
     }
@@ -78,6 +88,7 @@ protected:
         fx::resetFilterState(appState);
         takeMenuRequest();
         trayShown = {};
+        shellAnswers = ShellAnswers::Truly;
         fx::realTimers = true;
     }
     void send(UINT message, WPARAM wParam = 0) { SendMessageW(main_.get(), message, wParam, 0); }

@@ -177,9 +177,9 @@ TEST_F(Overlays, EachWindowIsHiddenOnceAndEveryStopOfTheFilterShowsItAgain) {
     EXPECT_TRUE(shown()) << "peek";
     SendMessageW(main_.get(), WM_TIMER, kPeekTimerId, 0);
     EXPECT_TRUE(hidden()) << "end of the peek";
-    pauseFilterWindows(appState, true);
+    holdFilterWindows(appState, true);
     EXPECT_TRUE(shown()) << "tray menu open";
-    pauseFilterWindows(appState, false);
+    holdFilterWindows(appState, false);
     EXPECT_TRUE(hidden()) << "tray menu closed";
     setHideOverlays(appState, false);
     EXPECT_TRUE(appState.filterActive && shown()) << "setting turned off";

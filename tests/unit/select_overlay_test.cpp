@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/ids.h"
 #include "filter/mirror_windows.h"
 #include "select/overlay.h"
 #include "support/census.h"
@@ -73,7 +74,7 @@ protected:
     }
     // Starts the command and checks what holds while the overlay is up.
     HWND startSelection() {
-        startRegionSelection();
+        SendMessageW(main_.get(), WM_COMMAND, kCommandSelectArea, 0);
         HWND overlay = overlayWindow();
         EXPECT_NE(overlay, nullptr);
         EXPECT_EQ(filterWindows(), 0u) << "filter windows would show in the screenshot";
@@ -83,7 +84,7 @@ protected:
         return overlay;
     }
 
-    fx::HiddenMainWindow main_{DefWindowProcW};
+    fx::HiddenMainWindow main_{mainWindowProc};
 };
 
 TEST_F(SelectArea, CancellingBringsBackWhatWasThere) {

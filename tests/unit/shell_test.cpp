@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/launch.h"
+#include "app/log.h"
 #include "app/texts.h"
 #include "app/tray.h"
 #include "picker/candidate.h"
@@ -43,10 +44,10 @@ TEST(TrayMenu, ItemsShowTheStateAndSendTheirCommands) {
     on.region = RECT{LONG_MIN, 0, LONG_MAX, 480};  // wider than 32 bits can say
     on.style = FilterStyle::OneWindow;
     on.targetTitle = L"Notes & Plans";
-    const auto items = trayMenuItems(on, true);
+    const auto items = trayMenuItems(on, true, 1u << kHotKeyHideAnnotations);  // another program holds D
     ASSERT_EQ(items.size(), 19u);
     EXPECT_EQ(describe({items[0], items[2], items[3], items[8], items[9], items[12], items[13], items[15]}),
-              L"Clearpane \u00B7 filtered 0/2|Hide Annotations\tCtrl+Alt+Shift+D 1/8|"
+              L"Clearpane \u00B7 filtered 0/2|Hide Annotations\tCtrl+Alt+Shift+D (in use) 1/8|"
               L"Peek for 5 Seconds\tCtrl+Alt+Shift+P 2/0|Area: 4294967295 \u00D7 480 0/2|"
               L"Window: Notes && Plans 0/2|Show Outline 9/0|Also Hide Overlay Windows (experimental) 10/8|"
               L"Launch at Login 11/8|");
@@ -138,14 +139,38 @@ TEST_F(Shell, TheMenuListsTheFortyFrontmostWindowsOfOtherProgramsForItsEntriesTo
         frontmost = now;
         return sameReads == 5;
     }));
-    windowTargets.clear();
+    offerWindows({});
     PostMessageW(main_.get(), kShowTrayMenuMessage, 0, 0);
     PostMessageW(main_.get(), WM_CANCELMODE, 0, 0);  // ends the menu from inside its loop
-    ASSERT_TRUE(waitUntil([] { return !appState.menuOpen && windowTargets.size() == kMaxWindowTargets; }));
+    ASSERT_TRUE(waitUntil([] { return !appState.menuOpen && offeredWindows().size() == kMaxWindowTargets; }));
     ASSERT_EQ(frontmost.size(), kMaxWindowTargets + 5);
-    for (size_t i = 0; i < kMaxWindowTargets; ++i) EXPECT_EQ(windowTargets[i].window, frontmost[i]) << i;
+    for (size_t i = 0; i < kMaxWindowTargets; ++i) EXPECT_EQ(offeredWindows()[i].window, frontmost[i]) << i;
     send(WM_COMMAND, kCommandFirstWindow + kMaxWindowTargets - 1);
     EXPECT_EQ(appState.targetWindow, frontmost[kMaxWindowTargets - 1]);
+}
+
+TEST_F(Shell, ATrayIconTheShellRefusesIsTriedForTwoMinutesAndNeverAddedTwice) {
+    deleteTrayIcon();
+    shellfx::trayShown = {};
+    shellfx::shellAnswers = shellfx::ShellAnswers::Refuses;
+    fx::mainTimerPeriods.clear();
+    addTrayIcon(GetModuleHandleW(nullptr));
+    showTrayBalloon(L"title", L"waits for the icon");
+    const auto given = [] { return testenv::countLogMessage(testenv::narrow(logtext::trayIconNotAdded)); };
+    UINT tries = 0;
+    for (; tries < 100 && given() == 0; ++tries) send(WM_TIMER, kTrayRetryTimerId);
+    ASSERT_EQ(fx::mainTimerPeriods.size(), 1u);
+    EXPECT_EQ(fx::mainTimerPeriods[0] * tries, 120000u) << "every 2 s for two minutes";
+    send(WM_TIMER, kTrayRetryTimerId);
+    EXPECT_EQ(given(), 1u) << "given up once";
+
+    shellfx::shellAnswers = shellfx::ShellAnswers::RefusesButAdds;
+    send(RegisterWindowMessageW(L"TaskbarCreated"));
+    send(WM_TIMER, kTrayRetryTimerId);
+    send(WM_TIMER, kTrayRetryTimerId);
+    EXPECT_EQ(shellfx::trayShown.adds, 1) << "a second icon";
+    EXPECT_EQ(shellfx::trayShown.balloon, L"waits for the icon");
+    EXPECT_EQ(shellfx::trayShown.balloons, 1);
 }
 
 TEST_F(Shell, AboutBoxSaysWhatTheProgramDoes) {
@@ -190,7 +215,7 @@ TEST_F(Shell, MenuCommandsAndHotKeysDoWhatTheirItemsSay) {
     EXPECT_TRUE(takeMenuRequest());
 
     fx::PatternWindow target(fx::rect(300, 300, 500, 450), fx::solid(RGB(9, 9, 9)), fx::solid(RGB(9, 9, 9)));
-    windowTargets = {{target.get(), L"pattern"}};
+    offerWindows({{target.get(), L"pattern"}});
     send(WM_COMMAND, kCommandFirstWindow + 1);  // beyond the list: nothing
     EXPECT_EQ(appState.targetWindow, nullptr);
     send(WM_COMMAND, kCommandFirstWindow);
@@ -199,7 +224,7 @@ TEST_F(Shell, MenuCommandsAndHotKeysDoWhatTheirItemsSay) {
     send(WM_HOTKEY, kHotKeyHideAnnotations);  // target gone: off, and the menu
     EXPECT_FALSE(appState.filterActive);
     EXPECT_TRUE(takeMenuRequest());
-    windowTargets.clear();
+    offerWindows({});
 
     send(WM_COMMAND, kCommandModeSolidCover);
     send(WM_HOTKEY, kHotKeyWholeScreen);
@@ -207,11 +232,10 @@ TEST_F(Shell, MenuCommandsAndHotKeysDoWhatTheirItemsSay) {
     EXPECT_TRUE(appState.filterActive && EqualRect(&appState.region, &screen));
     send(WM_HOTKEY, kHotKeyPeek);
     EXPECT_NE(appState.peekTimer, 0u);
-    send(WM_ENDSESSION, FALSE);  // a cancelled session end changes nothing
-    EXPECT_NE(appState.peekTimer, 0u);
     send(WM_ENDSESSION, TRUE);
-    EXPECT_EQ(appState.peekTimer, 0u);
-    EXPECT_FALSE(KillTimer(main_.get(), kPeekTimerId)) << "the peek's timer is killed, not only forgotten";
+    EXPECT_FALSE(KillTimer(main_.get(), kPeekTimerId)) << "the peek's timer is killed at the end, not only forgotten";
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the end's, as Quit posts it
 }
 
 }  // namespace
