@@ -18,6 +18,7 @@ namespace {
 // The pictures loaded from the program file; the fallback is the system's
 // own icon, shared, and never destroyed.
 HICON loadedPictures[2] = {};
+HINSTANCE picturesModule = nullptr;
 HICON idlePicture = nullptr;
 HICON filteredPicture = nullptr;
 
@@ -134,16 +135,17 @@ void buildWindowSubmenu(HMENU submenu) {
     }
 }
 
+int trayIconSize(UINT dpi) {
+    // Looked up at run time: older systems lack the export.
+    using ForDpi = int(WINAPI*)(int, UINT);
+    static const ForDpi metricForDpi = reinterpret_cast<ForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    return metricForDpi ? metricForDpi(SM_CXSMICON, dpi) : GetSystemMetrics(SM_CXSMICON);
+}
+
 void addTrayIcon(HINSTANCE picturesFrom) {
-    const int size = GetSystemMetrics(SM_CXSMICON);
-    const int ids[2] = {IDI_CLEARPANE_IDLE, IDI_CLEARPANE_FILTERED};
-    for (int i = 0; i < 2; ++i) {
-        loadedPictures[i] = static_cast<HICON>(
-            LoadImageW(picturesFrom, MAKEINTRESOURCEW(ids[i]), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    }
-    idlePicture = loadedPictures[0] ? loadedPictures[0] : LoadIconW(nullptr, IDI_APPLICATION);
-    filteredPicture = loadedPictures[1] ? loadedPictures[1] : idlePicture;
-    addIcon();
+    picturesModule = picturesFrom;
+    readdTrayIcon();
 }
 
 void retryTrayIcon() {
@@ -155,7 +157,23 @@ void retryTrayIcon() {
     }
 }
 
-void readdTrayIcon() { addIcon(); }
+void readdTrayIcon() {
+    // The pictures at the size the notification area shows them, which
+    // follows the primary monitor's DPI; the shell keeps its own copies.
+    const int size = trayIconSize(monitorDpiAt(POINT{0, 0}));
+    const HICON old[2] = {loadedPictures[0], loadedPictures[1]};
+    const int ids[2] = {IDI_CLEARPANE_IDLE, IDI_CLEARPANE_FILTERED};
+    for (int i = 0; i < 2; ++i) {
+        loadedPictures[i] = static_cast<HICON>(
+            LoadImageW(picturesModule, MAKEINTRESOURCEW(ids[i]), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    }
+    idlePicture = loadedPictures[0] ? loadedPictures[0] : LoadIconW(nullptr, IDI_APPLICATION);
+    filteredPicture = loadedPictures[1] ? loadedPictures[1] : idlePicture;
+    addIcon();
+    for (const HICON picture : old) {
+        if (picture) DestroyIcon(picture);
+    }
+}
 
 void updateTrayIcon() {
     // Gone without the shell saying so: added again.

@@ -18,7 +18,10 @@ inline constexpr UINT kTrayIconId = 1;
 void addTrayIcon(HINSTANCE picturesFrom);
 // The answer to kTrayRetryTimerId.
 void retryTrayIcon();
+// Also on TaskbarCreated, which Windows sends when the primary monitor's DPI changes.
 void readdTrayIcon();
+// The side of the icon's pictures at a DPI.
+int trayIconSize(UINT dpi);
 void updateTrayIcon();
 void deleteTrayIcon();
 // One balloon from the icon; one that comes before the icon waits for it.

@@ -55,6 +55,14 @@ TEST(TrayMenu, ItemsShowTheStateAndSendTheirCommands) {
     EXPECT_EQ(trayMenuItems(on, true).size(), 18u);
 }
 
+TEST(TrayIcon, PicturesAreLoadedAtTheSmallIconSizeOfTheScale) {
+    const struct {
+        UINT dpi;
+        int side;
+    } rows[] = {{96, 16}, {144, 24}, {192, 32}};
+    for (const auto& row : rows) EXPECT_EQ(trayIconSize(row.dpi), row.side) << row.dpi << " DPI";
+}
+
 TEST(Picker, OffersOnlyShownTitledNonToolWindowsOfOtherProgramsOfAtLeast120By90) {
     const WindowFacts good{8, true, false, WS_EX_APPWINDOW, RECT{0, 0, 120, 90}, L"Editor", L"", RECT{}};
     const struct {
