@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,33 +34,14 @@ bool leftButton(bool down) {
 // metrics and the DPI of every monitor. Set for one scope.
 class Scale {
 public:
-    explicit Scale(DWORD dpi) {
-        for (Place& place : places_) {
-            DWORD size = sizeof place.old;
-            place.had = RegGetValueW(place.root, place.key, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &place.old,
-                                     &size) == ERROR_SUCCESS;
-            RegSetKeyValueW(place.root, place.key, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
-        }
-    }
-    ~Scale() {
-        for (const Place& place : places_) {
-            if (place.had) {
-                RegSetKeyValueW(place.root, place.key, L"LogPixels", REG_DWORD, &place.old, sizeof place.old);
-            } else {
-                RegDeleteKeyValueW(place.root, place.key, L"LogPixels");
-            }
-        }
-    }
+    explicit Scale(DWORD dpi) : old_(testenv::value(kValue, kKey)) { testenv::writeDword(kValue, dpi, kKey); }
+    ~Scale() { testenv::writeValue(kValue, old_, kKey); }
     Scale(const Scale&) = delete;
     Scale& operator=(const Scale&) = delete;
 
 private:
-    struct Place {
-        HKEY root;
-        const wchar_t* key;
-        bool had = false;
-        DWORD old = 0;
-    } places_[2] = {{HKEY_CURRENT_USER, L"Control Panel\\Desktop"}, {HKEY_CURRENT_CONFIG, L"Software\\Fonts"}};
+    static constexpr wchar_t kKey[] = L"Control Panel\\Desktop", kValue[] = L"LogPixels";
+    std::optional<testenv::RawValue> old_;
 };
 
 // Rows of the banner's light text at the top middle of the screen: the
