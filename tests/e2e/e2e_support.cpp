@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/log.h"
 #include "app/shell.h"
 #include "app/texts.h"
+#include "settings/geometry.h"
 #include "settings/settings.h"
 #include "support/filter_fixtures.h"
 #include "support/test_env.h"
@@ -47,12 +49,12 @@ std::vector<wchar_t> environmentBlock(const std::optional<std::wstring>& localAp
 
 }  // namespace
 
-std::wstring programPath() {
+std::wstring programPath(const wchar_t* file) {
     wchar_t self[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self, length);
     path.erase(path.find_last_of(L"\\/") + 1);
-    return path + L"Clearpane.exe";
+    return path + file;
 }
 
 Program::~Program() {
@@ -64,12 +66,13 @@ bool Program::start(const StartOptions& options) {
     if (process_) return false;
     logPath_ = options.logPath;
     logSizeAtStart_ = logSize(logPath_);
-    std::wstring commandLine = L"\"" + programPath() + L"\"";
+    const std::wstring program = options.program.empty() ? programPath() : options.program;
+    std::wstring commandLine = L"\"" + program + L"\"";
     std::vector<wchar_t> environment = environmentBlock(options.localAppData);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(programPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                         CREATE_UNICODE_ENVIRONMENT, environment.data(),
                         options.currentDirectory.empty() ? nullptr : options.currentDirectory.c_str(), &startup,
                         &info)) {
@@ -244,6 +247,19 @@ bool pressKeys(const std::string& keys) {
     return runLinuxCommand("xdotool search --onlyvisible --name 'Wine System Tray' windowfocus --sync key " + keys);
 }
 
+bool movePointer(POINT to) {
+    const RECT screen = virtualScreenRect();
+    POINT now{};
+    return runLinuxCommand("xdotool mousemove " + std::to_string(to.x - screen.left) + " " +
+                           std::to_string(to.y - screen.top)) &&
+           waitUntil([&] { return GetCursorPos(&now) && now.x == to.x && now.y == to.y; });
+}
+
+bool leftButton(bool down) {
+    return runLinuxCommand(down ? "xdotool mousedown 1" : "xdotool mouseup 1") &&
+           waitUntil([&] { return (GetAsyncKeyState(VK_LBUTTON) < 0) == down; });
+}
+
 ULONGLONG logLineBytes(const wchar_t* message) { return 22 + testenv::narrow(message).size() + 2; }
 
 ULONGLONG logSize(const std::wstring& path) {
@@ -284,8 +300,8 @@ Program& ProgramTest::launch(const StartOptions& options) {
     return *others_.back();
 }
 
-void ProgramTest::start() {
-    ASSERT_TRUE(program_.start({appData_, L"", logPath()})) << "CreateProcessW failed: " << GetLastError();
+void ProgramTest::start(const std::wstring& program) {
+    ASSERT_TRUE(program_.start({appData_, L"", logPath(), program})) << "CreateProcessW failed: " << GetLastError();
     ASSERT_TRUE(program_.waitUntilStarted());
     main_ = program_.mainWindow();
 }

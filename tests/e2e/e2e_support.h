@@ -20,8 +20,8 @@
 
 namespace e2e {
 
-// Clearpane.exe in the folder of this test executable.
-std::wstring programPath();
+// Clearpane.exe, or another file, in the folder of this test executable.
+std::wstring programPath(const wchar_t* file = L"Clearpane.exe");
 
 struct StartOptions {
     // LOCALAPPDATA as the program sees it; nullopt removes the variable.
@@ -30,6 +30,8 @@ struct StartOptions {
     std::wstring currentDirectory;
     // The log the program should write; waitUntilStarted watches it.
     std::wstring logPath = {};
+    // The program file; empty for programPath().
+    std::wstring program = {};
 };
 
 // One started Clearpane.exe. The destructor ends it if it still runs.
@@ -105,6 +107,11 @@ bool runLinuxCommand(const std::string& command, DWORD timeoutMs = 10000);
 // Real key presses, sent while the X focus is on the notification area,
 // a Wine window, so that hot keys reach the program.
 bool pressKeys(const std::string& keys);
+// Moves the real pointer to a virtual-screen point (the X screen's origin is
+// the virtual screen's top-left corner) and returns once Wine has it there.
+bool movePointer(POINT to);
+// Presses or releases the real left button; returns once Wine has it so.
+bool leftButton(bool down);
 
 // Bytes of a log line with this message: stamp, message, CR LF.
 ULONGLONG logLineBytes(const wchar_t* message);
@@ -127,8 +134,9 @@ protected:
     // Starts another Clearpane.exe, ended after the test.
     Program& launch(const StartOptions& options);
     Program& launch() { return launch({appData_, L"", logPath()}); }
-    // Starts program_ with appData_ and waits until it has started.
-    void start();
+    // Starts program_ (the given program file, or programPath()) with
+    // appData_ and waits until it has started.
+    void start(const std::wstring& program = {});
     // The region's four sides and HasRegion, stored.
     static void storeRegion(const RECT& region);
     // Shown top-level windows of program_ with this class.

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <string>
 #include <vector>
 
 #include "e2e/e2e_support.h"
@@ -20,21 +19,8 @@ namespace {
 
 using SelectE2E = e2e::ProgramTest;
 
-// Moves the real pointer to a virtual-screen point (the X screen's origin is
-// the virtual screen's top-left corner) and returns once Wine has it there.
-bool movePointer(POINT to) {
-    const RECT screen = virtualScreenRect();
-    POINT now{};
-    return e2e::runLinuxCommand("xdotool mousemove " + std::to_string(to.x - screen.left) + " " +
-                                std::to_string(to.y - screen.top)) &&
-           waitUntil([&] { return GetCursorPos(&now) && now.x == to.x && now.y == to.y; });
-}
-
-// Presses or releases the real left button; returns once Wine has it so.
-bool leftButton(bool down) {
-    return e2e::runLinuxCommand(down ? "xdotool mousedown 1" : "xdotool mouseup 1") &&
-           waitUntil([&] { return (GetAsyncKeyState(VK_LBUTTON) < 0) == down; });
-}
+using e2e::leftButton;
+using e2e::movePointer;
 
 TEST_F(SelectE2E, TheHotKeyAndARealDragBringTheFilterUpOverTheArea) {
     testenv::writeDword(kValueTipShown, 1);
