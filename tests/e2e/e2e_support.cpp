@@ -5,12 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "app/log.h"
 #include "app/shell.h"
 #include "app/texts.h"
-#include "settings/geometry.h"
 #include "settings/settings.h"
 #include "support/filter_fixtures.h"
 #include "support/test_env.h"
@@ -66,13 +64,12 @@ bool Program::start(const StartOptions& options) {
     if (process_) return false;
     logPath_ = options.logPath;
     logSizeAtStart_ = logSize(logPath_);
-    const std::wstring program = options.program.empty() ? programPath() : options.program;
-    std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring commandLine = L"\"" + options.program + L"\"";
     std::vector<wchar_t> environment = environmentBlock(options.localAppData);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessW(options.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                         CREATE_UNICODE_ENVIRONMENT, environment.data(),
                         options.currentDirectory.empty() ? nullptr : options.currentDirectory.c_str(), &startup,
                         &info)) {

@@ -30,8 +30,8 @@ struct StartOptions {
     std::wstring currentDirectory;
     // The log the program should write; waitUntilStarted watches it.
     std::wstring logPath = {};
-    // The program file; empty for programPath().
-    std::wstring program = {};
+    // The program file.
+    std::wstring program = programPath();
 };
 
 // One started Clearpane.exe. The destructor ends it if it still runs.
@@ -134,9 +134,8 @@ protected:
     // Starts another Clearpane.exe, ended after the test.
     Program& launch(const StartOptions& options);
     Program& launch() { return launch({appData_, L"", logPath()}); }
-    // Starts program_ (the given program file, or programPath()) with
-    // appData_ and waits until it has started.
-    void start(const std::wstring& program = {});
+    // Starts program_ with appData_ and waits until it has started.
+    void start(const std::wstring& program = programPath());
     // The region's four sides and HasRegion, stored.
     static void storeRegion(const RECT& region);
     // Shown top-level windows of program_ with this class.

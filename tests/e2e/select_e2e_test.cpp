@@ -19,9 +19,6 @@ namespace {
 
 using SelectE2E = e2e::ProgramTest;
 
-using e2e::leftButton;
-using e2e::movePointer;
-
 TEST_F(SelectE2E, TheHotKeyAndARealDragBringTheFilterUpOverTheArea) {
     testenv::writeDword(kValueTipShown, 1);
     start();
@@ -30,8 +27,8 @@ TEST_F(SelectE2E, TheHotKeyAndARealDragBringTheFilterUpOverTheArea) {
     ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+a"));
     ASSERT_TRUE(waitUntil([&] { return !visible(kSelectClass).empty(); })) << "no overlay";
 
-    ASSERT_TRUE(movePointer({700, 600}) && leftButton(true));
-    ASSERT_TRUE(movePointer({500, 450}) && movePointer({300, 300}) && leftButton(false));
+    ASSERT_TRUE(e2e::movePointer({700, 600}) && e2e::leftButton(true));
+    ASSERT_TRUE(e2e::movePointer({500, 450}) && e2e::movePointer({300, 300}) && e2e::leftButton(false));
     EXPECT_TRUE(waitUntil([&] {
         const std::vector<HWND> mirrors = visible(kMirrorClass);
         return visible(kSelectClass).empty() && mirrors.size() == 1 &&
