@@ -38,7 +38,7 @@ struct Dib : MemoryCanvas {
 void drawDocument(HDC dc, const RECT& client) {
     TRIVERTEX corners[2] = {{0, 0, 0xF400, 0xF600, 0xFA00, 0}, {client.right, client.bottom, 0xDC00, 0xE200, 0xEC00, 0}};
     GRADIENT_RECT span{0, 1};
-    GradientFill(dc, corners, 2, &span, 1, GRADIENT_FILL_RECT_V);
+    GdiGradientFill(dc, corners, 2, &span, 1, GRADIENT_FILL_RECT_V);
     for (int i = 0; i < 40; ++i) {
         HBRUSH brush = CreateSolidBrush(RGB(40 + i * 5, 90 + (i * 37) % 120, 200 - i * 3));
         const RECT entry{16, 16 + i * 26, 240, 36 + i * 26};

@@ -189,7 +189,7 @@ double measure(const char* label, const RECT& area, int rounds) {
              HDC screen = GetDC(nullptr);
              BitBlt(bareImage.dc(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
              ReleaseDC(nullptr, screen);
-             AlphaBlend(bareImage.dc(), 0, 0, width, height, bareBlack.dc(), 0, 0, width, height, blend);
+             GdiAlphaBlend(bareImage.dc(), 0, 0, width, height, bareBlack.dc(), 0, 0, width, height, blend);
          },
          nullptr},
         {nullptr, [&] { opened = openOverlay(area); }, [&] { closeOverlay(opened); }},
@@ -200,7 +200,7 @@ double measure(const char* label, const RECT& area, int rounds) {
              HDC screen = GetDC(nullptr);
              BitBlt(fresh[0]->dc(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
              ReleaseDC(nullptr, screen);
-             AlphaBlend(fresh[1]->dc(), 0, 0, width, height, fresh[0]->dc(), 0, 0, width, height, blend);
+             GdiAlphaBlend(fresh[1]->dc(), 0, 0, width, height, fresh[0]->dc(), 0, 0, width, height, blend);
          },
          [&] { fresh.clear(); }},
     });

@@ -14,4 +14,7 @@ list(GET gcc_posix_dirs 0 gcc_posix)
 set(CMAKE_CXX_FLAGS_INIT "-isystem ${gcc_posix}/include/c++ \
 -isystem ${gcc_posix}/include/c++/x86_64-w64-mingw32 -isystem ${gcc_posix}/include/c++/backward")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${gcc_posix}")
+# DLLs link the same way. A plain variable, so that build trees configured
+# before the first DLL get it too.
+set(CMAKE_SHARED_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS_INIT}")
 set(CMAKE_CXX_STANDARD_LIBRARIES "-lpthread")

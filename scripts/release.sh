@@ -16,8 +16,8 @@ fi
 
 rm -rf "$out"
 mkdir -p "$root/build"
-cmake --preset release -S "$root" >/dev/null
-cmake --build --preset release -j 2 >/dev/null
+# CMake reads presets from the current directory: from the root, wherever this runs.
+(cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release -j 2 >/dev/null)
 
 # The version is project()'s in CMakeLists.txt; the file name takes three parts.
 version_part() { sed -n "s/^CMAKE_PROJECT_VERSION_$1:STATIC=//p" "$out/CMakeCache.txt"; }

@@ -131,7 +131,9 @@ bool takeSelectionScreenshot(SelectionOverlay& overlay) {
     // two more passes over fresh memory, together as dear as the blend itself.
     PatBlt(overlay.dimmed.dc(), 0, 0, width, height, BLACKNESS);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(255 - kDimAlpha), 0};
-    AlphaBlend(overlay.dimmed.dc(), 0, 0, width, height, overlay.bright.dc(), 0, 0, width, height, blend);
+    // gdi32's own AlphaBlend: msimg32, which only passes it on, is not a
+    // KnownDLL, so Windows would take a msimg32.dll found beside the program.
+    GdiAlphaBlend(overlay.dimmed.dc(), 0, 0, width, height, overlay.bright.dc(), 0, 0, width, height, blend);
     return true;
 }
 

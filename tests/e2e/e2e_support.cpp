@@ -48,12 +48,12 @@ std::vector<wchar_t> environmentBlock(const std::optional<std::wstring>& localAp
 
 }  // namespace
 
-std::wstring programPath() {
+std::wstring programPath(const wchar_t* file) {
     wchar_t self[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self, length);
     path.erase(path.find_last_of(L"\\/") + 1);
-    return path + L"Clearpane.exe";
+    return path + file;
 }
 
 Program::~Program() {
@@ -65,12 +65,12 @@ bool Program::start(const StartOptions& options) {
     if (process_) return false;
     logPath_ = options.logPath;
     logSizeAtStart_ = logSize(logPath_);
-    std::wstring commandLine = L"\"" + programPath() + L"\"";
+    std::wstring commandLine = L"\"" + options.program + L"\"";
     std::vector<wchar_t> environment = environmentBlock(options.localAppData);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(programPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessW(options.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                         CREATE_UNICODE_ENVIRONMENT, environment.data(),
                         options.currentDirectory.empty() ? nullptr : options.currentDirectory.c_str(), &startup,
                         &info)) {
@@ -256,6 +256,11 @@ bool pressKeys(const std::string& keys, const std::string& heldSeconds) {
     return runLinuxCommand("xdotool search --onlyvisible --name 'Wine System Tray' windowfocus --sync " + press);
 }
 
+bool leftButton(bool down) {
+    return runLinuxCommand(down ? "xdotool mousedown 1" : "xdotool mouseup 1") &&
+           waitUntil([&] { return (GetAsyncKeyState(VK_LBUTTON) < 0) == down; });
+}
+
 ULONGLONG logLineBytes(const wchar_t* message) { return 22 + testenv::narrow(message).size() + 2; }
 
 ULONGLONG logSize(const std::wstring& path) {
@@ -296,8 +301,8 @@ Program& ProgramTest::launch(const StartOptions& options) {
     return *others_.back();
 }
 
-void ProgramTest::start() {
-    ASSERT_TRUE(program_.start({appData_, L"", logPath()})) << "CreateProcessW failed: " << GetLastError();
+void ProgramTest::start(const std::wstring& program) {
+    ASSERT_TRUE(program_.start({appData_, L"", logPath(), program})) << "CreateProcessW failed: " << GetLastError();
     ASSERT_TRUE(program_.waitUntilStarted());
     main_ = program_.mainWindow();
 }

@@ -20,8 +20,8 @@
 
 namespace e2e {
 
-// Clearpane.exe in the folder of this test executable.
-std::wstring programPath();
+// Clearpane.exe, or another file, in the folder of this test executable.
+std::wstring programPath(const wchar_t* file = L"Clearpane.exe");
 
 struct StartOptions {
     // LOCALAPPDATA as the program sees it; nullopt removes the variable.
@@ -30,6 +30,8 @@ struct StartOptions {
     std::wstring currentDirectory;
     // The log the program should write; waitUntilStarted watches it.
     std::wstring logPath = {};
+    // The program file.
+    std::wstring program = programPath();
 };
 
 // One started Clearpane.exe. The destructor ends it if it still runs.
@@ -108,6 +110,8 @@ bool movePointer(POINT to);
 // a Wine window, so that hot keys reach the program; held down for some
 // seconds when told, the key repeating meanwhile.
 bool pressKeys(const std::string& keys, const std::string& heldSeconds = "");
+// Presses or releases the real left button; returns once Wine has it so.
+bool leftButton(bool down);
 
 // Bytes of a log line with this message: stamp, message, CR LF.
 ULONGLONG logLineBytes(const wchar_t* message);
@@ -131,7 +135,7 @@ protected:
     Program& launch(const StartOptions& options);
     Program& launch() { return launch({appData_, L"", logPath()}); }
     // Starts program_ with appData_ and waits until it has started.
-    void start();
+    void start(const std::wstring& program = programPath());
     // The region's four sides and HasRegion, stored.
     static void storeRegion(const RECT& region);
     // Shown top-level windows of program_ with this class.

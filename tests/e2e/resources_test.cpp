@@ -1,12 +1,11 @@
 // Resources and imports of the built Clearpane.exe, read from the file
-// itself as Windows would: icon groups, version record, manifest, and the
-// DLLs the program needs at start.
+// itself as Windows would: icon groups, version record, manifest, the DLLs
+// the program needs at start and its defences against exploits.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -344,100 +343,100 @@ TEST_F(Resources, ManifestAsksForPerMonitorAwarenessAsInvoker) {
     }
 }
 
-// Names of the DLLs in the import and delay-import tables of a PE file.
-std::vector<std::string> importedDlls(const std::vector<char>& file, WORD* machine, WORD* subsystem) {
-    std::vector<std::string> names;
-    auto at = [&](size_t offset, size_t size) -> const char* {
-        return offset <= file.size() && size <= file.size() - offset ? file.data() + offset : nullptr;
-    };
-    IMAGE_DOS_HEADER dos;
-    if (!at(0, sizeof dos)) return names;
-    std::memcpy(&dos, file.data(), sizeof dos);
-    if (dos.e_magic != IMAGE_DOS_SIGNATURE) return names;
-    IMAGE_NT_HEADERS64 nt;
-    const char* ntBytes = at(dos.e_lfanew, sizeof nt);
-    if (!ntBytes) return names;
-    std::memcpy(&nt, ntBytes, sizeof nt);
-    if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
-        return names;
-    *machine = nt.FileHeader.Machine;
-    *subsystem = nt.OptionalHeader.Subsystem;
-
-    const size_t sectionsOffset = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
-                                  nt.FileHeader.SizeOfOptionalHeader;
-    std::vector<IMAGE_SECTION_HEADER> sections(nt.FileHeader.NumberOfSections);
-    const char* sectionBytes = at(sectionsOffset, sections.size() * sizeof(IMAGE_SECTION_HEADER));
-    if (!sectionBytes) return names;
-    std::memcpy(sections.data(), sectionBytes, sections.size() * sizeof(IMAGE_SECTION_HEADER));
-    auto fileOffset = [&](DWORD rva) -> size_t {
+// The program file as the loader reads it: headers, sections, and where an
+// address of the image lies in the file. A read past the end gives zeros.
+class PeFile {
+public:
+    explicit PeFile(const std::wstring& path) {
+        std::ifstream in(path.c_str(), std::ios::binary);
+        bytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        const auto dos = read<IMAGE_DOS_HEADER>(0);
+        nt = read<IMAGE_NT_HEADERS64>(dos.e_magic == IMAGE_DOS_SIGNATURE ? dos.e_lfanew : SIZE_MAX);
+        const size_t at = dos.e_lfanew + sizeof nt - sizeof nt.OptionalHeader + nt.FileHeader.SizeOfOptionalHeader;
+        for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i)
+            sections.push_back(read<IMAGE_SECTION_HEADER>(at + i * sizeof(IMAGE_SECTION_HEADER)));
+    }
+    template <typename T>
+    T read(size_t offset) const {
+        T value{};
+        if (offset <= bytes_.size() && sizeof value <= bytes_.size() - offset)
+            std::memcpy(&value, bytes_.data() + offset, sizeof value);
+        return value;
+    }
+    std::string text(size_t offset) const {
+        std::string text;
+        for (; offset < bytes_.size() && bytes_[offset] != '\0'; ++offset) text += bytes_[offset];
+        return text;
+    }
+    size_t offsetOf(DWORD rva) const {
         for (const auto& s : sections) {
-            const DWORD extent = std::max(s.Misc.VirtualSize, s.SizeOfRawData);
-            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + extent)
+            if (rva >= s.VirtualAddress && rva - s.VirtualAddress < std::max(s.Misc.VirtualSize, s.SizeOfRawData))
                 return rva - s.VirtualAddress + s.PointerToRawData;
         }
         return SIZE_MAX;
-    };
-    auto nameAt = [&](DWORD rva) {
-        const size_t offset = fileOffset(rva);
-        std::string name;
-        for (size_t i = offset; i < file.size() && file[i] != '\0'; ++i) name += file[i];
-        return name;
-    };
+    }
+    // Whether the COFF symbol table has this name of over 8 characters (kept in its string table).
+    bool hasLongSymbol(const std::string& name) const {
+        const IMAGE_FILE_HEADER& file = nt.FileHeader;
+        const size_t strings = file.PointerToSymbolTable + size_t{file.NumberOfSymbols} * IMAGE_SIZEOF_SYMBOL;
+        const size_t end = file.PointerToSymbolTable != 0 ? strings + read<DWORD>(strings) : 0;
+        for (size_t at = strings + sizeof(DWORD); at < end; at += text(at).size() + 1)
+            if (text(at) == name) return true;
+        return false;
+    }
 
-    const auto& directories = nt.OptionalHeader.DataDirectory;
-    const IMAGE_DATA_DIRECTORY imports = directories[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (imports.VirtualAddress != 0) {
-        for (size_t offset = fileOffset(imports.VirtualAddress);; offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-            IMAGE_IMPORT_DESCRIPTOR descriptor;
-            const char* bytes = at(offset, sizeof descriptor);
-            if (!bytes) break;
-            std::memcpy(&descriptor, bytes, sizeof descriptor);
-            if (descriptor.Name == 0) break;
-            names.push_back(nameAt(descriptor.Name));
-        }
-    }
-    const IMAGE_DATA_DIRECTORY delayed = directories[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT];
-    if (delayed.VirtualAddress != 0) {
-        for (size_t offset = fileOffset(delayed.VirtualAddress);; offset += sizeof(IMAGE_DELAYLOAD_DESCRIPTOR)) {
-            IMAGE_DELAYLOAD_DESCRIPTOR descriptor;
-            const char* bytes = at(offset, sizeof descriptor);
-            if (!bytes) break;
-            std::memcpy(&descriptor, bytes, sizeof descriptor);
-            if (descriptor.DllNameRVA == 0) break;
-            names.push_back(nameAt(descriptor.DllNameRVA));
-        }
-    }
-    return names;
+    IMAGE_NT_HEADERS64 nt{};
+    std::vector<IMAGE_SECTION_HEADER> sections;
+
+private:
+    std::vector<char> bytes_;
+};
+
+// Adds the names of the DLLs in one import table, plain or delayed.
+template <typename Entry>
+void addImportedDlls(const PeFile& pe, int table, DWORD Entry::*name, std::vector<std::string>& dlls) {
+    size_t at = pe.offsetOf(pe.nt.OptionalHeader.DataDirectory[table].VirtualAddress);
+    for (Entry e; (e = pe.read<Entry>(at)).*name; at += sizeof e) dlls.push_back(pe.text(pe.offsetOf(e.*name)));
 }
 
-std::string lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-TEST_F(Resources, ProgramImportsOnlySystemDlls) {
-    std::ifstream in(programPath().c_str(), std::ios::binary);
-    ASSERT_TRUE(in);
-    const std::vector<char> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    WORD machine = 0, subsystem = 0;
-    const auto dlls = importedDlls(file, &machine, &subsystem);
-    EXPECT_EQ(machine, IMAGE_FILE_MACHINE_AMD64);
-    EXPECT_EQ(subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+TEST_F(Resources, ProgramImportsOnlyKnownDlls) {
+    const PeFile pe(programPath());
+    ASSERT_TRUE(pe.nt.Signature == IMAGE_NT_SIGNATURE && pe.nt.OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC);
+    EXPECT_EQ(pe.nt.FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
+    EXPECT_EQ(pe.nt.OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    std::vector<std::string> dlls;
+    addImportedDlls(pe, IMAGE_DIRECTORY_ENTRY_IMPORT, &IMAGE_IMPORT_DESCRIPTOR::Name, dlls);
+    addImportedDlls(pe, IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT, &IMAGE_DELAYLOAD_DESCRIPTOR::DllNameRVA, dlls);
     ASSERT_FALSE(dlls.empty());
 
-    static const char* const systemDlls[] = {"kernel32.dll", "user32.dll",   "gdi32.dll", "msimg32.dll",
-                                             "shell32.dll",  "advapi32.dll", "msvcrt.dll"};
+    // Windows 10's KnownDLLs: loaded from System32 whatever lies beside the
+    // program. Any other DLL it looks for in the program's folder first.
+    static const char* const knownDlls[] = {
+        "advapi32.dll", "clbcatq.dll",  "combase.dll", "comdlg32.dll", "coml2.dll",    "difxapi.dll", "gdi32.dll",
+        "gdiplus.dll",  "imagehlp.dll", "imm32.dll",   "kernel32.dll", "msctf.dll",    "msvcrt.dll",  "normaliz.dll",
+        "nsi.dll",      "ole32.dll",    "oleaut32.dll", "psapi.dll",   "rpcrt4.dll",   "sechost.dll", "setupapi.dll",
+        "shcore.dll",   "shell32.dll",  "shlwapi.dll", "user32.dll",   "wldap32.dll",  "ws2_32.dll"};
     for (const auto& dll : dlls) {
-        const std::string name = lower(dll);
-        EXPECT_NE(name.rfind("libstdc++", 0), 0u) << dll;
-        EXPECT_NE(name.rfind("libgcc", 0), 0u) << dll;
-        EXPECT_NE(name.rfind("libwinpthread", 0), 0u) << dll;
-        const bool system = std::find_if(std::begin(systemDlls), std::end(systemDlls), [&](const char* s) {
-                                return name == s;
-                            }) != std::end(systemDlls) ||
-                            name.rfind("api-ms-win-", 0) == 0;
-        EXPECT_TRUE(system) << dll << " is not a Windows system DLL";
+        const bool known = std::any_of(std::begin(knownDlls), std::end(knownDlls),
+                                       [&](const char* name) { return lstrcmpiA(dll.c_str(), name) == 0; });
+        // API sets are names the loader maps by itself, never files it looks for.
+        EXPECT_TRUE(known || lstrcmpiA(dll.substr(0, 11).c_str(), "api-ms-win-") == 0) << dll << " is not a KnownDLL";
     }
+}
+
+TEST_F(Resources, ProgramIsBuiltAgainstExploits) {
+    const PeFile pe(programPath());
+    const auto& optional = pe.nt.OptionalHeader;
+    constexpr WORD aslrAndNx = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA |
+                               IMAGE_DLLCHARACTERISTICS_NX_COMPAT;
+    EXPECT_EQ(optional.DllCharacteristics & aslrAndNx, aslrAndNx) << std::hex << optional.DllCharacteristics;
+    // Without relocations the loader cannot move the image, whatever the flags say.
+    EXPECT_NE(optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size, 0u);
+    for (const auto& s : pe.sections)
+        EXPECT_FALSE((s.Characteristics & IMAGE_SCN_MEM_WRITE) && (s.Characteristics & IMAGE_SCN_MEM_EXECUTE))
+            << std::string(reinterpret_cast<const char*>(s.Name), 8).c_str() << " is writable and executable";
+    // The stack protector's canary and check: linked in only for code compiled to use them.
+    for (const char* name : {"__stack_chk_guard", "__stack_chk_fail"}) EXPECT_TRUE(pe.hasLongSymbol(name)) << name;
 }
 
 }  // namespace

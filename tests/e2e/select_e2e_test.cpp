@@ -24,12 +24,6 @@ namespace {
 
 using SelectE2E = e2e::ProgramTest;
 
-// Presses or releases the real left button; returns once Wine has it so.
-bool leftButton(bool down) {
-    return e2e::runLinuxCommand(down ? "xdotool mousedown 1" : "xdotool mouseup 1") &&
-           waitUntil([&] { return (GetAsyncKeyState(VK_LBUTTON) < 0) == down; });
-}
-
 // Wine scales a program started after LogPixels changes: its menus, boxes,
 // metrics and the DPI of every monitor. Set for one scope.
 class Scale {
@@ -102,8 +96,8 @@ TEST_F(SelectE2E, TheHotKeyAndARealDragBringTheFilterUpOverTheArea) {
     ASSERT_TRUE(e2e::pressKeys("ctrl+alt+shift+a"));
     ASSERT_TRUE(waitUntil([&] { return !visible(kSelectClass).empty(); })) << "no overlay";
 
-    ASSERT_TRUE(e2e::movePointer({700, 600}) && leftButton(true));
-    ASSERT_TRUE(e2e::movePointer({500, 450}) && e2e::movePointer({300, 300}) && leftButton(false));
+    ASSERT_TRUE(e2e::movePointer({700, 600}) && e2e::leftButton(true));
+    ASSERT_TRUE(e2e::movePointer({500, 450}) && e2e::movePointer({300, 300}) && e2e::leftButton(false));
     EXPECT_TRUE(waitUntil([&] {
         const std::vector<HWND> mirrors = visible(kMirrorClass);
         return visible(kSelectClass).empty() && mirrors.size() == 1 &&
