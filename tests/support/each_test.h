@@ -21,35 +21,44 @@ public:
     // (as ctest's time limit did for a test in a process of its own), which
     // counts as done so that ctest reports each test, the rest as not run.
     explicit ResultFiles(std::string folder) : folder_(std::move(folder)) {
-        std::thread([this] {
+        // The watch outlives this listener, which the test framework deletes
+        // as the process ends while the watch still runs.
+        std::thread([folder = folder_, running = running_] {
             for (;; Sleep(1000)) {
-                if (started_ && GetTickCount64() - started_ > 90000) {
-                    std::ofstream(folder_ + "/" + file_) << "[  FAILED  ] " << name_ << " (over 90 s)\n";
+                const ULONGLONG started = running->started;
+                if (started && GetTickCount64() - started > 90000) {
+                    std::ofstream(folder + "/" + running->file) << "[  FAILED  ] " << running->name << " (over 90 s)\n";
                     ExitProcess(0);
                 }
             }
         }).detach();
     }
     void OnTestStart(const testing::TestInfo& test) override {
-        name_ = file_ = std::string(test.test_suite_name()) + "." + test.name();
-        for (char& c : file_) c = c == '/' ? '~' : c;
-        started_ = GetTickCount64();
+        running_->name = running_->file = std::string(test.test_suite_name()) + "." + test.name();
+        for (char& c : running_->file) c = c == '/' ? '~' : c;
+        running_->started = GetTickCount64();
     }
     void OnTestPartResult(const testing::TestPartResult& part) override {
         if (part.file_name()) parts_ << part.file_name() << ":" << part.line_number() << ": ";
         parts_ << (part.skipped() ? "Skipped\n" : "Failure\n") << part.message() << "\n";
     }
     void OnTestEnd(const testing::TestInfo& test) override {
-        started_ = 0;
+        running_->started = 0;
         const testing::TestResult& result = *test.result();
         const char* mark = result.Skipped() ? "[  SKIPPED ] " : result.Failed() ? "[  FAILED  ] " : "[       OK ] ";
-        std::ofstream(folder_ + "/" + file_) << parts_.str() << mark << name_ << " (" << result.elapsed_time() << " ms)\n";
+        std::ofstream(folder_ + "/" + running_->file)
+            << parts_.str() << mark << running_->name << " (" << result.elapsed_time() << " ms)\n";
         parts_.str("");
     }
 
 private:
-    std::string folder_, name_, file_;
-    std::atomic<ULONGLONG> started_{0};
+    // The test under way, for the watch; never freed.
+    struct Running {
+        std::atomic<ULONGLONG> started{0};
+        std::string name, file;
+    };
+    std::string folder_;
+    Running* running_ = new Running;
     std::ostringstream parts_;
 };
 
